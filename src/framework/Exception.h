@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <exception>
+
+// Base of every exception the program raises. The message is a cp1251 byte
+// string, as it is shown to the operator.
+class Exception : public std::exception {
+public:
+    explicit Exception(QByteArray message);
+
+    const QByteArray &Message() const noexcept { return FMessage; }
+    void SetMessage(QByteArray message) { FMessage = std::move(message); }
+    const char *what() const noexcept override { return FMessage.constData(); }
+
+private:
+    QByteArray FMessage;
+};
+
+// The silent kind: abandons an operation without anything being shown.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception("Operation aborted") {}
+};
+
+// A text that does not convert to a number.
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Raises the silent exception.
+[[noreturn]] void Abort();

@@ -1,0 +1,3 @@
+#include "shell/DeviceEvent.h"
+
+TDeviceEvent DeviceEvent;

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ui_MainUnit.h"
+
+#include <QByteArray>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+class QTimer;
+
+// The main window: owns every component of the program and the state the
+// handlers share. The handlers live with the subsystem that gives them
+// meaning (gateway/, tmserver/, clipboard/).
+class TfrmMain : public QWidget, public Ui::frmMain {
+    Q_OBJECT
+
+public:
+    explicit TfrmMain(QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    // Adds one line at the end of the log. Constant time per line, however
+    // long the log has grown.
+    void LogAppend(const QByteArray &line);
+
+    // Event handlers.
+    void Button1Click();
+    void Timer1Timer();
+
+    // Composes the TM server message for the current device event and writes
+    // it to the TM server's mailslot; a failure is reported in a message box.
+    void SendTmMessage(const QByteArray &extra);
+
+    QTimer *Timer1 = nullptr;
+
+    // State shared by the handlers.
+    std::array<uint8_t, 6> GatewayMac{}; // from the last identity reply
+    QByteArray Host;                     // gateway host, set by "Пуск"
+    QByteArray PortText;                 // gateway port as text, set by "Пуск"
+    QByteArray ObjectText;               // trimmed clipboard text of the object being handled
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // Distances of the log's right and bottom edges from the client area's,
+    // kept on every resize: the log is anchored to all four sides.
+    QMargins FMemoAnchors;
+};
+
+// The main window, once created.
+extern TfrmMain *frmMain;

@@ -1,0 +1,97 @@
+#include "platform/mailslot/Mailslot.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <QElapsedTimer>
+#include <unistd.h>
+
+TEST(MailslotSocketPath, FoldsCaseAndMapsHierarchy)
+{
+    const QString dir = MailslotDirectory();
+    EXPECT_EQ(MailslotSocketPath("\\\\.\\mailslot\\TMS.ms"), dir + QStringLiteral("/tms.ms"));
+    EXPECT_EQ(MailslotSocketPath("\\\\.\\MAILSLOT\\Srv\\Sub.MS"), dir + QStringLiteral("/srv/sub.ms"));
+    // Non-ASCII letters are kept as they are (cp1251 bytes to file name bytes).
+    EXPECT_TRUE(MailslotSocketPath("\\\\.\\mailslot\\\xD2\xCC.ms").has_value());
+}
+
+TEST(MailslotSocketPath, RefusesNamesThatLeaveTheFolder)
+{
+    for (const QByteArray &bad : {QByteArray("\\\\.\\mailslot\\"), QByteArray("\\\\.\\mailslot\\a/b.ms"),
+                                  QByteArray("\\\\.\\mailslot\\..\\x.ms"), QByteArray("\\\\.\\mailslot\\.\\x"),
+                                  QByteArray("\\\\.\\mailslot\\.ms"), QByteArray("\\\\.\\mailslot\\a\\\\b"),
+                                  QByteArray("\\\\.\\mailslot\\a\\"), QByteArray("\\\\.\\mailslot\\a\0b", 16),
+                                  QByteArray("\\\\.\\pipe\\TMS.ms"), QByteArray("TMS.ms")})
+        EXPECT_FALSE(MailslotSocketPath(bad).has_value()) << bad.constData();
+}
+
+TEST(Mailslot, MessageRoundTripKeepsEveryByte)
+{
+    TMailslotServer server;
+    ASSERT_EQ(server.Create("\\\\.\\mailslot\\Round\\Trip.ms"), MailslotError::Success);
+    const QFileInfo folder(QFileInfo(server.SocketPath()).absolutePath());
+    EXPECT_EQ(folder.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), 0);
+
+    TMailslotClient client;
+    ASSERT_EQ(client.Open("\\\\.\\MAILSLOT\\round\\TRIP.MS"), MailslotError::Success);
+    const QByteArray message = QByteArray("a`b\r\n\xCF\xF3\r\n") + '\0';
+    EXPECT_EQ(client.Write(message), MailslotError::Success);
+    EXPECT_EQ(client.Write(QByteArray(5000, 'x')), MailslotError::Success);
+    EXPECT_EQ(server.Read(1000), message);
+    EXPECT_EQ(server.Read(1000), QByteArray(5000, 'x'));
+    EXPECT_FALSE(server.Read(10).has_value());
+}
+
+TEST(Mailslot, MissingMailslotIsErrorTwo)
+{
+    TMailslotClient client;
+    EXPECT_EQ(client.Open("\\\\.\\mailslot\\nobody.ms"), MailslotError::FileNotFound);
+
+    // A socket file left behind with nobody bound to it counts as missing too,
+    // and a new receiver takes it over.
+    {
+        TMailslotServer gone;
+        ASSERT_EQ(gone.Create("\\\\.\\mailslot\\stale.ms"), MailslotError::Success);
+        const QString path = gone.SocketPath();
+        ::close(gone.Handle());
+        // Simulate a crash: the file stays, the socket is gone.
+        EXPECT_TRUE(QFileInfo::exists(path));
+        EXPECT_EQ(client.Open("\\\\.\\mailslot\\stale.ms"), MailslotError::FileNotFound);
+        TMailslotServer next;
+        EXPECT_EQ(next.Create("\\\\.\\mailslot\\stale.ms"), MailslotError::Success);
+        EXPECT_EQ(client.Open("\\\\.\\mailslot\\stale.ms"), MailslotError::Success);
+    }
+    EXPECT_EQ(client.Open("\\\\.\\mailslot\\bad/name.ms"), MailslotError::InvalidName);
+}
+
+TEST(Mailslot, SecondReceiverIsRefusedWhileTheFirstRuns)
+{
+    TMailslotServer first;
+    ASSERT_EQ(first.Create("\\\\.\\mailslot\\owned.ms"), MailslotError::Success);
+    TMailslotServer second;
+    EXPECT_EQ(second.Create("\\\\.\\mailslot\\owned.ms"), MailslotError::AlreadyExists);
+    first.Close();
+    EXPECT_FALSE(QFileInfo::exists(MailslotDirectory() + QStringLiteral("/owned.ms")));
+    EXPECT_EQ(second.Create("\\\\.\\mailslot\\owned.ms"), MailslotError::Success);
+}
+
+TEST(Mailslot, FullQueueFailsWithinTheTimeoutInsteadOfBlocking)
+{
+    TMailslotServer server;
+    ASSERT_EQ(server.Create("\\\\.\\mailslot\\full.ms"), MailslotError::Success);
+    TMailslotClient client;
+    ASSERT_EQ(client.Open("\\\\.\\mailslot\\full.ms"), MailslotError::Success);
+    uint32_t error = MailslotError::Success;
+    int sent = 0;
+    QElapsedTimer timer;
+    while (error == MailslotError::Success && sent < 100000) {
+        timer.start();
+        error = client.Write(QByteArray(1000, 'q'));
+        ++sent;
+    }
+    EXPECT_EQ(error, MailslotError::Timeout);
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_GE(timer.elapsed(), TMailslotClient::WriteTimeoutMs - 20);
+    // Once the receiver reads, there is room again.
+    ASSERT_TRUE(server.Read(100).has_value());
+    EXPECT_EQ(client.Write("x"), MailslotError::Success);
+}

@@ -1,0 +1,101 @@
+#include "framework/ErrorDisplay.h"
+#include "shell/MainUnit.h"
+#include "support/Ansi.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+TEST(MainWindow, FreshWindowShowsTheDesignedValues)
+{
+    TfrmMain window;
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Конфигуратор щита V3721"));
+    EXPECT_EQ(window.leKVIP->text(), QString());
+    EXPECT_EQ(window.leTMSName->text(), QStringLiteral("TMS"));
+    EXPECT_TRUE(window.cbPLDKv2->isChecked());
+    EXPECT_EQ(window.leKVIP->EditLabel()->text(), QStringLiteral("IP адрес Ворсан KV-IP"));
+    EXPECT_EQ(window.leTMSName->EditLabel()->text(), QStringLiteral("Имя сервера ТМ"));
+    EXPECT_EQ(window.Button1->text(), QStringLiteral("Пуск"));
+    EXPECT_EQ(window.cbPLDKv2->text(), QStringLiteral("Блок индикаторов [v2]"));
+    EXPECT_EQ(window.Timer1->interval(), 3000);
+    EXPECT_TRUE(window.Timer1->isActive());
+    EXPECT_TRUE(window.Host.isEmpty());
+    EXPECT_EQ(window.GatewayMac, (std::array<uint8_t, 6>{}));
+    // The stored settings are named after these published properties.
+    EXPECT_EQ(window.leKVIP->property("Text").toString(), QString());
+    EXPECT_EQ(window.leTMSName->property("Text").toString(), QStringLiteral("TMS"));
+    EXPECT_EQ(window.cbPLDKv2->property("Checked").toBool(), true);
+}
+
+TEST(MainWindow, ComponentsSitWhereDesigned)
+{
+    TfrmMain window;
+    EXPECT_EQ(window.size(), QSize(533, 428));
+    EXPECT_EQ(window.leKVIP->geometry(), QRect(8, 24, 153, 21));
+    EXPECT_EQ(window.leTMSName->geometry(), QRect(168, 24, 145, 21));
+    EXPECT_EQ(window.Button1->geometry(), QRect(321, 22, 75, 25));
+    EXPECT_EQ(window.cbPLDKv2->geometry(), QRect(8, 48, 153, 17));
+    EXPECT_EQ(window.Memo1->geometry(), QRect(8, 72, 521, 353));
+    // Labels stand 3 pixels above their edits.
+    for (TLabeledEdit *edit : {window.leKVIP, window.leTMSName}) {
+        EXPECT_EQ(edit->EditLabel()->geometry().bottom() + 1 + 3, edit->y());
+        EXPECT_EQ(edit->EditLabel()->x(), edit->x());
+    }
+}
+
+TEST(MainWindow, TabOrderFollowsTheDesign)
+{
+    TfrmMain window;
+    window.show();
+    QList<QWidget *> order;
+    QWidget *w = window.leKVIP;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus)
+            order << w;
+        w = w->nextInFocusChain();
+    } while (w != window.leKVIP && order.size() < 20);
+    ASSERT_GE(order.size(), 5);
+    EXPECT_EQ(order.indexOf(window.leKVIP), 0);
+    EXPECT_LT(order.indexOf(window.leTMSName), order.indexOf(window.Button1));
+    EXPECT_LT(order.indexOf(window.Button1), order.indexOf(window.Memo1));
+    EXPECT_LT(order.indexOf(window.Memo1), order.indexOf(window.cbPLDKv2));
+}
+
+TEST(MainWindow, ResizingMovesOnlyTheLog)
+{
+    TfrmMain window;
+    window.show();
+    const QRect kvip = window.leKVIP->geometry();
+    const QRect button = window.Button1->geometry();
+    const QRect check = window.cbPLDKv2->geometry();
+    window.resize(800, 600);
+    EXPECT_EQ(window.Memo1->geometry(), QRect(8, 72, 521 + 267, 353 + 172));
+    window.resize(300, 200);
+    EXPECT_EQ(window.Memo1->geometry(), QRect(8, 72, 521 - 233, 353 - 228));
+    EXPECT_EQ(window.leKVIP->geometry(), kvip);
+    EXPECT_EQ(window.Button1->geometry(), button);
+    EXPECT_EQ(window.cbPLDKv2->geometry(), check);
+}
+
+TEST(MainWindow, LogAppendsLinesInCp1251)
+{
+    TfrmMain window;
+    window.LogAppend("47 52 ");
+    window.LogAppend(A("Несовпадение MAC-адреса"));
+    EXPECT_EQ(window.Memo1->toPlainText(), QStringLiteral("47 52 \nНесовпадение MAC-адреса"));
+    EXPECT_FALSE(window.Memo1->document()->isUndoRedoEnabled());
+}
+
+TEST(ErrorDisplay, TitleAndFullStopRules)
+{
+    EXPECT_EQ(TitleFromFileName(QStringLiteral("/opt/x/V3721CONF.EXE")), QStringLiteral("V3721conf"));
+    EXPECT_EQ(TitleFromFileName(QStringLiteral("/usr/bin/v3721conf")), QStringLiteral("v3721conf"));
+    EXPECT_EQ(TitleFromFileName(QStringLiteral("a.b.c")), QStringLiteral("a"));
+    EXPECT_EQ(WithFullStop("Failed"), "Failed.");
+    EXPECT_EQ(WithFullStop("Done."), "Done.");
+    EXPECT_EQ(WithFullStop("Socket Error # 7\r\n"), "Socket Error # 7\r\n");
+    EXPECT_EQ(WithFullStop("Operation would block. "), "Operation would block. ");
+    EXPECT_EQ(WithFullStop("(5)"), "(5)");  // ')' sorts before '.'
+    EXPECT_EQ(WithFullStop("x/"), "x/.");   // '/' sorts after '.'
+    EXPECT_EQ(WithFullStop(""), "");
+}

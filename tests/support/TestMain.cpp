@@ -1,0 +1,23 @@
+// main() of every test program: an offscreen application whose runtime
+// folder (mailslots) and configuration folder (settings hive) are private
+// temporary folders, never the user's.
+
+#include "framework/Application.h"
+
+#include <QTemporaryDir>
+#include <gmock/gmock.h>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 3;
+    qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("run")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+
+    TApplication application(argc, argv);
+    testing::InitGoogleMock(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,119 @@
+#include "platform/mailslot/Mailslot.h"
+#include "shell/DeviceEvent.h"
+#include "shell/MainUnit.h"
+#include "support/Ansi.h"
+#include "support/MessageBoxRecorder.h"
+#include "tmserver/TmMessage.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+namespace {
+class SendTmMessageTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeviceEvent = {};
+        window.Host = "10.0.0.5";
+    }
+    void TearDown() override { DeviceEvent = {}; }
+
+    TfrmMain window;
+    MessageBoxRecorder boxes;
+};
+
+const QByteArray ErrorText(uint32_t code)
+{
+    return A("Не удалось подключиться к программе настройки сервера ТМ (") + QByteArray::number(code) + ")";
+}
+} // namespace
+
+TEST_F(SendTmMessageTest, DeliversTheComposedMessageInOneWrite)
+{
+    TMailslotServer server;
+    ASSERT_EQ(server.Create("\\\\.\\mailslot\\TMS.ms"), MailslotError::Success);
+    DeviceEvent = {true, 0x01, 0x2A, 5};
+    window.SendTmMessage("extra`line");
+    EXPECT_EQ(server.Read(1000), ComposeTmMessage(DeviceEvent, "10.0.0.5", true, "extra`line"));
+    window.cbPLDKv2->setChecked(false);
+    window.SendTmMessage({});
+    EXPECT_EQ(server.Read(1000), ComposeTmMessage(DeviceEvent, "10.0.0.5", false, {}));
+    EXPECT_FALSE(server.Read(0).has_value());
+    EXPECT_TRUE(boxes.Boxes.isEmpty());
+}
+
+TEST_F(SendTmMessageTest, UsesTheNameTypedAtTheTimeOfTheCall)
+{
+    TMailslotServer server;
+    ASSERT_EQ(server.Create("\\\\.\\mailslot\\Other.ms"), MailslotError::Success);
+    window.leTMSName->setText(QStringLiteral("other"));
+    window.SendTmMessage({});
+    EXPECT_TRUE(server.Read(1000).has_value());
+}
+
+TEST_F(SendTmMessageTest, MissingMailslotShowsTheErrorBoxOncePerMessage)
+{
+    window.leTMSName->setText(QStringLiteral("Absent"));
+    window.SendTmMessage({});
+    window.SendTmMessage({});
+    ASSERT_EQ(boxes.Boxes.size(), 2);
+    EXPECT_EQ(boxes.Boxes[0].Text, ErrorText(2));
+    EXPECT_EQ(boxes.Boxes[0].Caption, A("Ошибка"));
+    EXPECT_EQ(boxes.Boxes[0].Icon, TMsgIcon::Error);
+}
+
+TEST_F(SendTmMessageTest, InvalidNamesNeverReachAFileOutsideTheFolder)
+{
+    for (const char *name : {"", "../x", "a/b", "..\\up", "."}) {
+        boxes.Boxes.clear();
+        window.leTMSName->setText(QString::fromUtf8(name));
+        window.SendTmMessage({});
+        ASSERT_EQ(boxes.Boxes.size(), 1) << name;
+        EXPECT_EQ(boxes.Boxes[0].Text, ErrorText(123)) << name;
+    }
+}
+
+TEST_F(SendTmMessageTest, TooLongMessageIsRefusedWholeNotCut)
+{
+    TMailslotServer server;
+    ASSERT_EQ(server.Create("\\\\.\\mailslot\\TMS.ms"), MailslotError::Success);
+    const qsizetype base = ComposeTmMessage(DeviceEvent, window.Host, true, "x").size() - 1;
+    // Exactly the largest message that fits goes out whole ...
+    const QByteArray fits(MaxTmMessageLength - base + 1, 'x');
+    window.SendTmMessage(fits);
+    const auto got = server.Read(1000);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(got->size(), MaxTmMessageLength + 1);
+    EXPECT_TRUE(boxes.Boxes.isEmpty());
+    // ... one character more is refused with the error box and nothing is sent.
+    window.SendTmMessage(fits + 'x');
+    EXPECT_FALSE(server.Read(100).has_value());
+    ASSERT_EQ(boxes.Boxes.size(), 1);
+    EXPECT_EQ(boxes.Boxes[0].Text, ErrorText(TmMessageTooLongError));
+}
+
+TEST_F(SendTmMessageTest, ReceiverToolPrintsTheMessageItems)
+{
+    QProcess receiver;
+    receiver.start(QStringLiteral(V3721_TOOLS_DIR "/tms-mailslot/tms-mailslot"),
+                   {QStringLiteral("--json"), QStringLiteral("--count"), QStringLiteral("1")});
+    ASSERT_TRUE(receiver.waitForStarted(5000));
+    const QString socket = MailslotDirectory() + QStringLiteral("/tms.ms");
+    for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i)
+        QThread::msleep(20);
+    ASSERT_TRUE(QFileInfo::exists(socket));
+
+    DeviceEvent = {false, 3, 7, 0x45};
+    window.SendTmMessage(A("объект"));
+    ASSERT_TRUE(receiver.waitForFinished(5000));
+    const QByteArray expected = ComposeTmMessage(DeviceEvent, "10.0.0.5", true, A("объект"));
+    const QByteArray out = receiver.readAllStandardOutput();
+    EXPECT_TRUE(out.contains("\"hex\":\"" + expected.toHex() + "\"")) << out.constData();
+    EXPECT_TRUE(out.contains("\"TMPORT$QZR_0\"")) << out.constData();
+    EXPECT_TRUE(out.contains(QStringLiteral("\"объект\"").toUtf8())) << out.constData();
+    EXPECT_TRUE(boxes.Boxes.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(socket));
+}

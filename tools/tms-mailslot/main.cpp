@@ -1,0 +1,149 @@
+// tms-mailslot: the receiving end of the TM server's configuration mailslot.
+// Stands in for the TM server's configuration program: creates the mailslot
+// "\\.\mailslot\<name>.ms" and prints every message as it arrives.
+
+#include "platform/cp1251/Ansi.h"
+#include "platform/mailslot/Mailslot.h"
+#include "tmserver/TmMessage.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+volatile std::sig_atomic_t stopRequested = 0;
+
+void OnSignal(int)
+{
+    stopRequested = 1;
+}
+
+void Usage(FILE *out)
+{
+    std::fputs("usage: tms-mailslot [--name NAME] [--hex] [--json] [--count N]\n"
+               "  --name NAME  TM server name (default TMS): mailslot \\\\.\\mailslot\\NAME.ms\n"
+               "  --hex        also print each message as a hex dump\n"
+               "  --json       print one JSON object per message instead of text\n"
+               "  --count N    exit after N messages\n",
+               out);
+}
+
+QString Hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+// The message's lines (CR LF ends each; the NUL ends the message), each split
+// into its items at the backquotes.
+QList<QStringList> Lines(QByteArray message)
+{
+    if (message.endsWith('\0'))
+        message.chop(1);
+    QList<QStringList> lines;
+    for (QByteArray line : message.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        QStringList items;
+        for (const QByteArray &item : line.split('`'))
+            items << FromAnsi(item);
+        lines << items;
+    }
+    if (!lines.isEmpty() && lines.back() == QStringList{QString()})
+        lines.removeLast();
+    return lines;
+}
+
+void PrintText(int seq, const QByteArray &message, bool hex)
+{
+    std::printf("message %d: %lld bytes%s\n", seq, qlonglong(message.size()),
+                message.endsWith('\0') ? "" : " (no terminating NUL)");
+    const QList<QStringList> lines = Lines(message);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        std::printf("  line %lld:\n", qlonglong(i + 1));
+        for (const QString &item : lines[i])
+            std::printf("    %s\n", item.toUtf8().constData());
+    }
+    if (hex)
+        std::printf("  hex: %s\n", Hex(message).toLatin1().constData());
+    std::fflush(stdout);
+}
+
+void PrintJson(int seq, const QByteArray &message)
+{
+    QJsonArray lines;
+    for (const QStringList &items : Lines(message))
+        lines.append(QJsonArray::fromStringList(items));
+    QJsonObject object{{QStringLiteral("seq"), seq},
+                       {QStringLiteral("size"), qint64(message.size())},
+                       {QStringLiteral("nul"), message.endsWith('\0')},
+                       {QStringLiteral("lines"), lines},
+                       {QStringLiteral("hex"), QString::fromLatin1(message.toHex())}};
+    std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QByteArray name = "TMS";
+    bool hex = false;
+    bool json = false;
+    long count = -1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--name" && i + 1 < argc) {
+            name = ToAnsi(QString::fromLocal8Bit(argv[++i]));
+        } else if (arg == "--hex") {
+            hex = true;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "--count" && i + 1 < argc) {
+            count = std::strtol(argv[++i], nullptr, 10);
+        } else if (arg == "--help" || arg == "-h") {
+            Usage(stdout);
+            return 0;
+        } else {
+            Usage(stderr);
+            return 2;
+        }
+    }
+
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    const QByteArray path = TmMailslotPath(name);
+    TMailslotServer mailslot;
+    const uint32_t error = mailslot.Create(path);
+    if (error == MailslotError::AlreadyExists) {
+        std::fprintf(stderr, "tms-mailslot: %s is already owned by another running receiver\n", path.constData());
+        return 1;
+    }
+    if (error != MailslotError::Success) {
+        std::fprintf(stderr, "tms-mailslot: cannot create %s (error %u)\n", path.constData(), error);
+        return 1;
+    }
+    std::fprintf(stderr, "tms-mailslot: listening on %s (%s)\n", path.constData(),
+                 mailslot.SocketPath().toUtf8().constData());
+
+    int seq = 0;
+    while (!stopRequested && (count < 0 || seq < count)) {
+        const std::optional<QByteArray> message = mailslot.Read(-1);
+        if (!message)
+            continue;
+        ++seq;
+        if (json)
+            PrintJson(seq, *message);
+        else
+            PrintText(seq, *message, hex);
+    }
+    mailslot.Close();
+    return 0;
+}
