@@ -1,5 +1,6 @@
 #include "shell/MainUnit.h"
 
+#include "framework/Component.h"
 #include "framework/ErrorDisplay.h"
 #include "platform/cp1251/Ansi.h"
 
@@ -24,6 +25,8 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent)
     Timer1->setInterval(3000);
     connect(Timer1, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
     Timer1->start();
+
+    NotifyLoaded(this);
 }
 
 TfrmMain::~TfrmMain()
