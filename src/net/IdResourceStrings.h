@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <initializer_list>
+
 // The networking classes' message texts.
 namespace IdText {
 inline constexpr char SocketError[] = "Socket Error # %d\r\n%s";
@@ -14,3 +17,6 @@ inline constexpr char CouldNotBindSocket[] = "Could not bind socket. Address and
 inline constexpr char UDPReceiveErrorZeroBytes[] = "UDP Receive Error = 0.";
 inline constexpr char NoBindingsSpecified[] = "No bindings specified.";
 } // namespace IdText
+
+// A text with each "%d" or "%s" of `format` replaced by the next argument.
+QByteArray FormatIdText(const char *format, std::initializer_list<QByteArray> arguments);

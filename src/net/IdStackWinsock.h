@@ -3,7 +3,7 @@
 #include "net/IdStack.h"
 
 // The stack on the platform's socket calls (platform/sockets).
-class TIdStackWinsock final : public TIdStack {
+class TIdStackWinsock : public TIdStack {
 public:
     // Starts the socket library; raises EIdStackInitializationFailed.
     TIdStackWinsock();

@@ -15,8 +15,8 @@
 //
 // Sockets are always blocking. On Linux the calls sit on BSD sockets; errno
 // values and name-lookup failures are translated by one table
-// (WsaErrorFromErrno / WsaErrorFromLookup). A Windows build would put its own
-// Sockets.cpp beside the Linux one.
+// (WsaErrorFromErrno / WsaErrorFromLookup) in SocketsLinux.cpp; a Windows
+// build would put its own implementation of these calls beside it.
 
 namespace Sockets {
 
