@@ -71,7 +71,7 @@ TEST(GuiHandover, TheEventLoopRunsCallsWhenWoken)
 TEST(GuiHandover, TheCallsExceptionIsRaisedAgainInTheRequester)
 {
     QByteArray message;
-    bool runtimeError = false;
+    std::atomic<bool> runtimeError{false};
     std::thread requester([&] {
         try {
             RunOnGuiThread([] { throw Exception("handler failed"); });
@@ -84,7 +84,7 @@ TEST(GuiHandover, TheCallsExceptionIsRaisedAgainInTheRequester)
             runtimeError = true;
         }
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return runtimeError; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runtimeError.load(); }, 5000));
     requester.join();
     EXPECT_EQ(message, "handler failed");
     EXPECT_TRUE(runtimeError);

@@ -226,6 +226,24 @@ TEST_F(ListenerTest, AHandlerMayOpenAMessageBox)
 // dropped, and the next datagram is delivered.
 TEST_F(ListenerTest, StrayDatagramsAreDroppedAndReceptionGoesOn)
 {
+    // The handler answers "after" to a closed port, which makes the next
+    // receive report the refusal. The binding is connected to that port so
+    // that the report comes back to it.
+    int closedPort;
+    {
+        UdpPeer gone;
+        closedPort = gone.Port();
+    }
+    auto record = Server.OnUDPRead;
+    int connected = -1;
+    Server.OnUDPRead = [&](QObject *s, TMemoryStream &d, TIdSocketHandle &b) {
+        record(s, d, b);
+        if (d.Bytes() == "after") {
+            b.SetRemote("127.0.0.1", closedPort);
+            connected = b.ConnectPeer(2);
+            b.SendDatagram("127.0.0.1", closedPort, "?", 1);
+        }
+    };
     Server.SetBufferSize(16);
     Activate();
     EXPECT_EQ(Server.Listener()->ReceiveSize, 16);
@@ -238,20 +256,10 @@ TEST_F(ListenerTest, StrayDatagramsAreDroppedAndReceptionGoesOn)
     ASSERT_TRUE(WaitForArrivals(2));
     EXPECT_EQ(Arrivals[0].Bytes, QByteArray(16, 'y'));
     EXPECT_EQ(Arrivals[1].Bytes, "after");
+    ASSERT_EQ(connected, 0);
+    EXPECT_EQ(Server.Bindings()[0]->RemotePort(), closedPort);
 
-    // A send to a closed port makes the next receive report the refusal.
-    // The binding is connected to that port so that the report comes back.
-    TIdSocketHandle *binding = Server.Bindings()[0];
-    int closedPort;
-    {
-        UdpPeer gone;
-        closedPort = gone.Port();
-    }
-    binding->SetRemote("127.0.0.1", closedPort);
-    ASSERT_EQ(binding->ConnectPeer(2), 0);
-    EXPECT_EQ(binding->RemotePort(), closedPort);
-    binding->SendDatagram("127.0.0.1", closedPort, "?", 1);
-    std::this_thread::sleep_for(100ms);
+    QTest::qWait(100); // the refusal is received and dropped meanwhile
     // Only the connected peer's datagrams get through now: send from there.
     UdpPeer late(closedPort);
     ASSERT_TRUE(late.Bound());
