@@ -20,16 +20,20 @@
 #include <chrono>
 #include <cstring>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 using Clock = std::chrono::steady_clock;
 
+// On the monotonic clock, which the sender's sleeps use too.
 int64_t Now()
 {
+    static_assert(Clock::is_steady);
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
 }
 
@@ -52,7 +56,9 @@ public:
                 stamp.Number >= int64_t(FLatencyNs.size()))
                 return;
             FLatencyNs[stamp.Number] = Now() - stamp.SentNs;
-            if (++FReceived == int(FLatencyNs.size()) && FLoop)
+            const bool last = ++FReceived == int(FLatencyNs.size());
+            FReceived.notify_all();
+            if (last && FLoop)
                 FLoop->quit();
         };
         FServer.SetActive(true);
@@ -75,13 +81,18 @@ public:
             to.sin_family = AF_INET;
             to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
             to.sin_port = htons(uint16_t(FPort));
+            // The sender sleeps rather than spins, so that it leaves the
+            // processors to the two threads measured.
+            ::prctl(PR_SET_TIMERSLACK, 1UL);
             for (int i = 0; i < count; ++i) {
                 if (window > 0)
-                    while (i - FReceived.load() >= window)
-                        std::this_thread::yield();
-                if (intervalNs > 0)
-                    while (Now() < start + i * intervalNs)
-                        std::this_thread::yield();
+                    for (int received = FReceived; i - received >= window; received = FReceived)
+                        FReceived.wait(received);
+                if (intervalNs > 0) {
+                    const int64_t due = start + i * intervalNs;
+                    const timespec at{time_t(due / 1'000'000'000), long(due % 1'000'000'000)};
+                    ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+                }
                 const TStamp stamp{i, Now()};
                 ::sendto(FSocket, &stamp, sizeof stamp, 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
             }
