@@ -43,6 +43,9 @@ struct TStamp {
     int64_t SentNs;
 };
 
+// The paced sender sends this many datagrams back to back at a time.
+constexpr int Burst = 20;
+
 class TRun {
 public:
     TRun(bool threaded, int count) : FLatencyNs(count, -1)
@@ -88,7 +91,7 @@ public:
                 if (window > 0)
                     for (int received = FReceived; i - received >= window; received = FReceived)
                         FReceived.wait(received);
-                if (intervalNs > 0) {
+                if (intervalNs > 0 && i % Burst == 0) {
                     const int64_t due = start + i * intervalNs;
                     const timespec at{time_t(due / 1'000'000'000), long(due % 1'000'000'000)};
                     ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
