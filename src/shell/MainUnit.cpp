@@ -3,13 +3,14 @@
 #include "framework/Component.h"
 #include "framework/ErrorDisplay.h"
 #include "platform/cp1251/Ansi.h"
+#include "settings/FormStorage.h"
 
 #include <QResizeEvent>
 #include <QTimer>
 
 TfrmMain *frmMain = nullptr;
 
-TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent)
+TfrmMain::TfrmMain(QWidget *parent) : TForm(parent)
 {
     setupUi(this);
     const QRect designed = geometry();
@@ -25,6 +26,14 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent)
     Timer1->setInterval(3000);
     connect(Timer1, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
     Timer1->start();
+
+    FormStorage1 = new TFormStorage(this);
+    FormStorage1->SetLoading();
+    FormStorage1->SetName(QStringLiteral("FormStorage1"));
+    FormStorage1->SetIniFileName("Software\\Orbastel\\V3721Conf");
+    FormStorage1->SetIniSection("MainWindow");
+    FormStorage1->SetUseRegistry(true);
+    FormStorage1->SetStoredPropLines({"leKVIP.Text", "leTMSName.Text", "cbPLDKv2.Checked"});
 
     NotifyLoaded(this);
 }
@@ -42,7 +51,7 @@ void TfrmMain::LogAppend(const QByteArray &line)
 
 void TfrmMain::resizeEvent(QResizeEvent *event)
 {
-    QWidget::resizeEvent(event);
+    TForm::resizeEvent(event);
     const QRect memo = Memo1->geometry();
     Memo1->setGeometry(memo.left(), memo.top(),
                        width() - FMemoAnchors.right() - memo.left(),

@@ -1,18 +1,19 @@
 #pragma once
 
+#include "framework/Form.h"
 #include "ui_MainUnit.h"
 
 #include <QByteArray>
-#include <QWidget>
 #include <array>
 #include <cstdint>
 
 class QTimer;
+class TFormStorage;
 
 // The main window: owns every component of the program and the state the
 // handlers share. The handlers live with the subsystem that gives them
 // meaning (gateway/, tmserver/, clipboard/).
-class TfrmMain : public QWidget, public Ui::frmMain {
+class TfrmMain : public TForm, public Ui::frmMain {
     Q_OBJECT
 
 public:
@@ -32,6 +33,7 @@ public:
     void SendTmMessage(const QByteArray &extra);
 
     QTimer *Timer1 = nullptr;
+    TFormStorage *FormStorage1 = nullptr; // window placement and the three fields
 
     // State shared by the handlers.
     std::array<uint8_t, 6> GatewayMac{}; // from the last identity reply
