@@ -6,6 +6,8 @@
 #include "shell/TextRoutines.h"
 
 #include <QHash>
+
+#include <algorithm>
 #include <QPointer>
 
 std::optional<TStoredPropName> SplitStoredProp(const QByteArray &line)
@@ -140,15 +142,22 @@ void TFormStorage::StoreProps(TPropsStorage &storage, bool saving)
         const auto name = SplitStoredProp(text);
         storage.AObject = component;
         storage.Prefix = ToAnsi(component->objectName()) + '_';
-        for (const QMetaProperty &property : properties.value(component)) {
-            if (SameTextAscii(property.name(), name->Property)) {
-                if (saving)
-                    storage.SaveProperty(property);
-                else
-                    storage.LoadProperty(property);
-                break;
-            }
-        }
+        // A component may publish the same name in two spellings (QLineEdit's
+        // "text" and our "Text"): the exact spelling wins.
+        const QList<QMetaProperty> &published = properties[component];
+        auto found = std::find_if(published.begin(), published.end(), [&](const QMetaProperty &property) {
+            return name->Property == property.name();
+        });
+        if (found == published.end())
+            found = std::find_if(published.begin(), published.end(), [&](const QMetaProperty &property) {
+                return SameTextAscii(property.name(), name->Property);
+            });
+        if (found == published.end())
+            continue;
+        if (saving)
+            storage.SaveProperty(*found);
+        else
+            storage.LoadProperty(*found);
     }
     storage.Owner = nullptr;
 }

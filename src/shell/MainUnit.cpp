@@ -14,7 +14,9 @@ TfrmMain::TfrmMain(QWidget *parent) : TForm(parent)
 {
     setupUi(this);
     const QRect designed = geometry();
-    move(designed.topLeft());
+    // uic keeps only the size of a window's designed geometry: the window's
+    // (frame) position is set here.
+    move(301, 177);
     FMemoAnchors = QMargins(0, 0, designed.width() - Memo1->geometry().right() - 1,
                             designed.height() - Memo1->geometry().bottom() - 1);
     Memo1->document()->setUndoRedoEnabled(false);
