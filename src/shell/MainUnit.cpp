@@ -10,15 +10,17 @@
 
 TfrmMain *frmMain = nullptr;
 
+namespace {
+constexpr QPoint DesignedPosition(301, 177);
+}
+
 TfrmMain::TfrmMain(QWidget *parent) : TForm(parent)
 {
     setupUi(this);
-    const QRect designed = geometry();
-    // uic keeps only the size of a window's designed geometry: the window's
-    // (frame) position is set here.
-    move(301, 177);
-    FMemoAnchors = QMargins(0, 0, designed.width() - Memo1->geometry().right() - 1,
-                            designed.height() - Memo1->geometry().bottom() - 1);
+    // The form description gives the client size; the designed position is
+    // the window's.
+    move(DesignedPosition);
+    FMemoAnchors = QMargins(0, 0, width() - Memo1->geometry().right() - 1, height() - Memo1->geometry().bottom() - 1);
     Memo1->document()->setUndoRedoEnabled(false);
 
     connect(Button1, &QPushButton::clicked, this, [this] { Guard([this] { Button1Click(); }); });
