@@ -161,6 +161,7 @@ TEST(Hive, MalformedTextIsReportedWithItsLine)
         {"NUL byte", head + QByteArray("\"a\"=\"b\0\"\r\n", 10), 3},
         {"lone CR", head + "\"a\"=\"b\rc\"\r\n", 3},
         {"deleting the root", "REGEDIT4\r\n[-HKEY_CURRENT_USER]\r\n", 2},
+        {"too deep", "REGEDIT4\r\n[HKEY_CURRENT_USER" + QByteArray("\\k").repeated(MaxKeyDepth + 1) + "]\r\n", 2},
     };
     for (const Case &c : cases) {
         const THiveParseResult result = Parse(c.text);

@@ -90,6 +90,10 @@ TEST(Registry, CreatesAndOpensKeysByPath)
     EXPECT_EQ(CreateKeyEx(HKEY_CURRENT_USER, "a\\\\b", 0, KEY_ALL_ACCESS, &none), ERROR_BAD_PATHNAME);
     EXPECT_EQ(CreateKeyEx(HKEY_CURRENT_USER, "a\nb", 0, KEY_ALL_ACCESS, &none), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(OpenKeyEx(HKEY(12345), "", KEY_READ, &none), ERROR_INVALID_HANDLE);
+    const QByteArray deep = QByteArray("k\\").repeated(MaxKeyDepth);
+    Key deepest;
+    EXPECT_EQ(CreateKeyEx(HKEY_CURRENT_USER, deep, 0, KEY_ALL_ACCESS, &deepest.Handle), ERROR_SUCCESS);
+    EXPECT_EQ(CreateKeyEx(deepest.Handle, "one more", 0, KEY_ALL_ACCESS, &none), ERROR_INVALID_PARAMETER);
 
     // A key opened relative to another, and the empty path for the key itself.
     Key sub, self;

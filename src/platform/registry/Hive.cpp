@@ -293,6 +293,8 @@ private:
         const QList<QByteArray> names = path.split('\\');
         if (!SameRegistryName(names.first(), FRootName))
             return Fail("key outside this hive");
+        if (names.size() - 1 > MaxKeyDepth)
+            return Fail("key nested too deep");
         for (qsizetype i = 1; i < names.size(); ++i)
             if (!IsValidKeyName(names[i]))
                 return Fail("invalid key name");

@@ -55,6 +55,9 @@ struct THiveKey {
     bool RemoveValue(const QByteArray &name);
 };
 
+// Keys nest at most this deep below the root, as in the Windows registry.
+inline constexpr int MaxKeyDepth = 512;
+
 // Registry names compare without regard to letter case (Cyrillic included).
 bool SameRegistryName(const QByteArray &a, const QByteArray &b);
 
@@ -75,7 +78,8 @@ struct THiveParseResult {
 // registry editor imports: comments (';'), blank lines, LF or CRLF line
 // ends, "@" for the default value, hex lists continued with '\', keys whose
 // parents have no section of their own, and the deletions [-KEY] and
-// "name"=-. Never fails on any input other than by reporting it.
+// "name"=-. Keys deeper than MaxKeyDepth are refused. Never fails on any
+// input other than by reporting it.
 THiveParseResult ParseHive(const QByteArray &text, const QByteArray &rootName);
 
 // The REGEDIT4 text of the hive: every key in a section of its own, depth

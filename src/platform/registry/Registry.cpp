@@ -240,6 +240,8 @@ LONG CreateKeyEx(HKEY key, const QByteArray &subKey, DWORD, REGSAM access, HKEY 
         return error;
     if (!names.isEmpty() && !(base.Access & KEY_CREATE_SUB_KEY))
         return ERROR_ACCESS_DENIED;
+    if (base.Path.size() + names.size() > MaxKeyDepth)
+        return ERROR_INVALID_PARAMETER;
 
     // Most of the time the key exists already and nothing needs the lock.
     THiveKey hive;
