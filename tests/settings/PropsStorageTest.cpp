@@ -61,7 +61,7 @@ class TKinds : public QObject {
     Q_PROPERTY(int ReadOnly READ ReadOnly)
 
 public:
-    enum TMode { mFirst, mSecond, mThird };
+    enum TMode : int { mFirst, mSecond, mThird };
     Q_ENUM(TMode)
 
     explicit TKinds(QObject *parent = nullptr) : QObject(parent) {}
