@@ -1,6 +1,7 @@
 #include "clipboard/ComponentStream.h"
 
 #include "framework/MemoryStream.h"
+#include "platform/cp1251/Ansi.h"
 
 #include <QWidget>
 #include <QtEndian>
@@ -63,7 +64,7 @@ const TComponentClass &ClassOf(const QObject *component)
     const QString name = QString::fromLatin1(component->metaObject()->className());
     const TComponentClass *cls = FindComponentClass(name);
     if (!cls)
-        throw EClassNotFound(("Class " + name + " is not registered").toUtf8());
+        throw EClassNotFound(ToAnsi("Class " + name + " is not registered"));
     return *cls;
 }
 
@@ -186,7 +187,7 @@ std::unique_ptr<QObject> Build(const TComponentRecord &record, QWidget *parent)
 {
     const TComponentClass *cls = FindComponentClass(record.ClassName);
     if (!cls)
-        throw EClassNotFound(("Class " + record.ClassName + " not found").toUtf8());
+        throw EClassNotFound(ToAnsi("Class " + record.ClassName + " not found"));
     std::unique_ptr<QObject> component(cls->Create());
     component->setObjectName(record.Name);
     const QList<TPublishedProperty> properties = PublishedProperties(*cls, component.get());
@@ -194,7 +195,7 @@ std::unique_ptr<QObject> Build(const TComponentRecord &record, QWidget *parent)
         const auto p = std::find_if(properties.begin(), properties.end(),
                                     [&name](const TPublishedProperty &q) { return q.Name == name; });
         if (p == properties.end())
-            throw EReadError(("Unknown property " + record.ClassName + "." + name).toUtf8());
+            throw EReadError(ToAnsi("Unknown property " + record.ClassName + "." + name));
         p->Set(component.get(), value);
     }
     auto *control = qobject_cast<QWidget *>(component.get());
@@ -203,7 +204,7 @@ std::unique_ptr<QObject> Build(const TComponentRecord &record, QWidget *parent)
         if (!child->isWidgetType())
             child->setParent(component.get());
         else if (!control)
-            throw EReadError(("Control " + childRecord.Name + " needs a control to own it").toUtf8());
+            throw EReadError(ToAnsi("Control " + childRecord.Name + " needs a control to own it"));
         child.release();
     }
     if (control && parent) {
