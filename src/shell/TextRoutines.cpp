@@ -1,5 +1,7 @@
 #include "shell/TextRoutines.h"
 
+#include "framework/Exception.h"
+
 #include <limits>
 #include <optional>
 
@@ -64,9 +66,11 @@ std::optional<int64_t> ParseInteger(const QByteArray &text, uint64_t maxPositive
             digit = c - 'a' + 10;
         else
             return std::nullopt;
-        if (value > (limit - digit) / base)
+        // Overflow tests instead of a division per digit: this runs for
+        // every part of every address text.
+        if (__builtin_mul_overflow(value, uint64_t(base), &value) ||
+            __builtin_add_overflow(value, uint64_t(digit), &value) || value > limit)
             return std::nullopt;
-        value = value * base + digit;
     }
     if (negative)
         return value == maxPositive + 1 ? -int64_t(maxPositive) - 1 : -int64_t(value);
@@ -151,4 +155,12 @@ int64_t StrToInt64Def(const QByteArray &text, int64_t fallback)
 {
     const auto value = ParseInteger(text, uint64_t(std::numeric_limits<int64_t>::max()));
     return value ? *value : fallback;
+}
+
+int32_t StrToInt(const QByteArray &text)
+{
+    const auto value = ParseInteger(text, uint64_t(std::numeric_limits<int32_t>::max()));
+    if (!value)
+        throw EConvertError("'" + text + "' is not a valid integer value");
+    return int32_t(*value);
 }
