@@ -23,6 +23,7 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent)
     Memo1->document()->setUndoRedoEnabled(false);
 
     connect(Button1, &QPushButton::clicked, this, [this] { Guard([this] { Button1Click(); }); });
+    ClipboardViewer1->SetOnChange([this](QObject *Sender) { Guard([&] { ClipboardViewer1Change(Sender); }); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -26,6 +26,7 @@ public:
     // Event handlers.
     void Button1Click();
     void Timer1Timer();
+    void ClipboardViewer1Change(QObject *Sender);
 
     // Composes the TM server message for the current device event and writes
     // it to the TM server's mailslot; a failure is reported in a message box.
