@@ -2,6 +2,7 @@
 
 #include <canberra.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -45,10 +46,12 @@ public:
 
 private:
     static constexpr size_t MaxWaiting = 8;
+    static constexpr std::chrono::seconds QuietAfterFailure{60};
 
     void Run()
     {
         ca_context *context = nullptr;
+        std::chrono::steady_clock::time_point quietUntil;
         if (ca_context_create(&context) == CA_SUCCESS)
             ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "V3721 board configurator", nullptr);
         for (;;) {
@@ -61,10 +64,14 @@ private:
                 kind = FQueue.front();
                 FQueue.pop_front();
             }
-            // Playing opens the context when it is not open yet, so a sound
-            // server started later is found; every failure is silence.
-            if (context)
-                ca_context_play(context, 0, CA_PROP_EVENT_ID, EventId(kind), nullptr);
+            // Playing opens the sound device each time. Without one, every
+            // attempt costs time and the sound library complains on standard
+            // error, so after a failure the sounds stay silent for a while
+            // before the next try (a sound server may have started meanwhile).
+            const auto now = std::chrono::steady_clock::now();
+            if (context && now >= quietUntil
+                && ca_context_play(context, 0, CA_PROP_EVENT_ID, EventId(kind), nullptr) != CA_SUCCESS)
+                quietUntil = now + QuietAfterFailure;
         }
         if (context)
             ca_context_destroy(context);
