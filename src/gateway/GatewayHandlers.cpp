@@ -9,3 +9,8 @@ void TfrmMain::Button1Click()
 void TfrmMain::Timer1Timer()
 {
 }
+
+// A datagram from the gateway, handed over by the endpoint's listener.
+void TfrmMain::IdUDPServer1UDPRead(QObject *, TMemoryStream &, TIdSocketHandle &)
+{
+}

@@ -8,6 +8,9 @@
 #include <cstdint>
 
 class QTimer;
+class TIdSocketHandle;
+class TIdUDPServer;
+class TMemoryStream;
 
 // The main window: owns every component of the program and the state the
 // handlers share. The handlers live with the subsystem that gives them
@@ -26,12 +29,16 @@ public:
     // Event handlers.
     void Button1Click();
     void Timer1Timer();
+    void IdUDPServer1UDPRead(QObject *Sender, TMemoryStream &AData, TIdSocketHandle &ABinding);
+    // The endpoint's listener stopped receiving: one log line with the reason.
+    void IdUDPServer1ListenerEnded(QObject *Sender, const QByteArray &Reason);
 
     // Composes the TM server message for the current device event and writes
     // it to the TM server's mailslot; a failure is reported in a message box.
     void SendTmMessage(const QByteArray &extra);
 
     QTimer *Timer1 = nullptr;
+    TIdUDPServer *IdUDPServer1 = nullptr;
 
     // State shared by the handlers.
     std::array<uint8_t, 6> GatewayMac{}; // from the last identity reply

@@ -1,5 +1,7 @@
 #include "shell/TextRoutines.h"
 
+#include "framework/Exception.h"
+
 #include <limits>
 #include <optional>
 
@@ -151,4 +153,12 @@ int64_t StrToInt64Def(const QByteArray &text, int64_t fallback)
 {
     const auto value = ParseInteger(text, uint64_t(std::numeric_limits<int64_t>::max()));
     return value ? *value : fallback;
+}
+
+int32_t StrToInt(const QByteArray &text)
+{
+    const auto value = ParseInteger(text, uint64_t(std::numeric_limits<int32_t>::max()));
+    if (!value)
+        throw EConvertError("'" + text + "' is not a valid integer value");
+    return int32_t(*value);
 }

@@ -44,3 +44,6 @@ QByteArray IntToHex(uint64_t value, int digits);
 // signed 32-bit (64-bit) range yields `fallback`.
 int32_t StrToIntDef(const QByteArray &text, int32_t fallback);
 int64_t StrToInt64Def(const QByteArray &text, int64_t fallback);
+// The same conversion; a text that does not convert raises EConvertError
+// "'<text>' is not a valid integer value".
+int32_t StrToInt(const QByteArray &text);
