@@ -13,13 +13,17 @@
 
 TfrmMain *frmMain = nullptr;
 
+namespace {
+constexpr QPoint DesignedPosition(301, 177);
+}
+
 TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent)
 {
     setupUi(this);
-    const QRect designed = geometry();
-    move(designed.topLeft());
-    FMemoAnchors = QMargins(0, 0, designed.width() - Memo1->geometry().right() - 1,
-                            designed.height() - Memo1->geometry().bottom() - 1);
+    // The form description gives the client size; the designed position is
+    // the window's.
+    move(DesignedPosition);
+    FMemoAnchors = QMargins(0, 0, width() - Memo1->geometry().right() - 1, height() - Memo1->geometry().bottom() - 1);
     Memo1->document()->setUndoRedoEnabled(false);
 
     connect(Button1, &QPushButton::clicked, this, [this] { Guard([this] { Button1Click(); }); });
