@@ -54,6 +54,9 @@ private:
     // Distances of the log's right and bottom edges from the client area's,
     // kept on every resize: the log is anchored to all four sides.
     QMargins FMemoAnchors;
+    // A clipboard object is being handled; the clipboard changed meanwhile.
+    bool FHandlingClipboardObject = false;
+    bool FClipboardChangedMeanwhile = false;
 };
 
 // The main window, once created.
