@@ -44,8 +44,10 @@ public:
     // State shared by the handlers.
     std::array<uint8_t, 6> GatewayMac{}; // from the last identity reply
     QByteArray Host;                     // gateway host, set by "Пуск"
+    QByteArray HostAddress;              // the address Host resolved to at the last "Пуск"
     QByteArray PortText;                 // gateway port as text, set by "Пуск"
     QByteArray ObjectText;               // trimmed clipboard text of the object being handled
+    bool PollFailureShown = false;       // a failed poll's error box is open
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

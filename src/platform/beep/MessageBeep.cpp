@@ -35,8 +35,9 @@ public:
     void Play(uint32_t kind)
     {
         std::lock_guard lock(FMutex);
-        // Beeps beyond a few waiting ones would only be heard late; drop them.
-        if (FStopping || FQueue.size() >= MaxWaiting)
+        // Beeps beyond a few waiting ones would only be heard late, and
+        // those of a quiet spell would not be heard at all: drop them here.
+        if (FStopping || FQueue.size() >= MaxWaiting || Clock::now() < FQuietUntil)
             return;
         if (!FThread.joinable())
             FThread = std::thread([this] { Run(); });
@@ -45,13 +46,13 @@ public:
     }
 
 private:
+    using Clock = std::chrono::steady_clock;
     static constexpr size_t MaxWaiting = 8;
     static constexpr std::chrono::seconds QuietAfterFailure{60};
 
     void Run()
     {
         ca_context *context = nullptr;
-        std::chrono::steady_clock::time_point quietUntil;
         if (ca_context_create(&context) == CA_SUCCESS)
             ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "V3721 board configurator", nullptr);
         for (;;) {
@@ -68,10 +69,11 @@ private:
             // attempt costs time and the sound library complains on standard
             // error, so after a failure the sounds stay silent for a while
             // before the next try (a sound server may have started meanwhile).
-            const auto now = std::chrono::steady_clock::now();
-            if (context && now >= quietUntil
-                && ca_context_play(context, 0, CA_PROP_EVENT_ID, EventId(kind), nullptr) != CA_SUCCESS)
-                quietUntil = now + QuietAfterFailure;
+            if (context && ca_context_play(context, 0, CA_PROP_EVENT_ID, EventId(kind), nullptr) != CA_SUCCESS) {
+                std::lock_guard lock(FMutex);
+                FQueue.clear();
+                FQuietUntil = Clock::now() + QuietAfterFailure;
+            }
         }
         if (context)
             ca_context_destroy(context);
@@ -81,6 +83,7 @@ private:
     std::condition_variable FWake;
     std::deque<uint32_t> FQueue;
     bool FStopping = false;
+    Clock::time_point FQuietUntil;
     std::thread FThread;
 };
 
