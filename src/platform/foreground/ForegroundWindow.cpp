@@ -121,29 +121,27 @@ bool Succeeded(xcb_connection_t *connection, xcb_void_cookie_t cookie)
 TForegroundWindow TForegroundWindow::Current()
 {
     TForegroundWindow result;
-    if (QWidget *active = QApplication::activeWindow()) {
-        result.FWidget = active;
-        return result;
+    // On X11 the server is asked: the application learns of a focus change
+    // only a moment later, when the focus has already gone to another program.
+    if (xcb_connection_t *connection = X11Connection()) {
+        if (const xcb_window_t root = RootWindow(connection); root != XCB_WINDOW_NONE) {
+            xcb_window_t window = 0;
+            if (const auto managed = WindowManagerActiveWindow(connection, root)) {
+                window = *managed;
+                result.FThroughWindowManager = true;
+            } else {
+                window = InputFocusWindow(connection, root);
+            }
+            if (window != 0) {
+                if (QWidget *own = OwnWindow(window))
+                    result.FWidget = own;
+                else
+                    result.FNative = window;
+                return result;
+            }
+        }
     }
-    xcb_connection_t *connection = X11Connection();
-    if (!connection)
-        return result;
-    const xcb_window_t root = RootWindow(connection);
-    if (root == XCB_WINDOW_NONE)
-        return result;
-    xcb_window_t window = 0;
-    if (const auto managed = WindowManagerActiveWindow(connection, root)) {
-        window = *managed;
-        result.FThroughWindowManager = true;
-    } else {
-        window = InputFocusWindow(connection, root);
-    }
-    if (window == 0)
-        return result;
-    if (QWidget *own = OwnWindow(window))
-        result.FWidget = own;
-    else
-        result.FNative = window;
+    result.FWidget = QApplication::activeWindow();
     return result;
 }
 
