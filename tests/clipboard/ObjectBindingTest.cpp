@@ -1,4 +1,3 @@
-#include "clipboard/ObjAction2.h"
 #include "clipboard/ObjectBinding.h"
 #include "support/Ansi.h"
 
@@ -63,13 +62,4 @@ TEST(ObjectBinding, WordsOfTheAddressForBothIndicatorBlocks)
         EXPECT_EQ(ObjectBinding(c.text, true), c.v2) << c.text.constData();
         EXPECT_EQ(ObjectBinding(c.text, false), c.v1) << c.text.constData();
     }
-}
-
-TEST(TemplateItem, ClassNumberOrInversionByResult)
-{
-    for (int n = 0; n < ObjActionTemplateCount; ++n) {
-        EXPECT_EQ(TemplateItem(ObjActionTemplate0 + n, true), "qzrexSt2OvrrClass=" + QByteArray::number(n));
-        EXPECT_EQ(TemplateItem(ObjActionTemplate0 + n, false), n == 0 ? A("qzrexStInv=- (нет)") : A("qzrexStInv=+ (да)"));
-    }
-    EXPECT_EQ(A("qzrexStInv=- (нет)"), QByteArray("qzrexStInv=- (\xED\xE5\xF2)"));
 }
