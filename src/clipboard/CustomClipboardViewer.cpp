@@ -223,6 +223,17 @@ void TCustomClipboardViewer::RebuildPreview()
     }
 }
 
+void TCustomClipboardViewer::PlaceInTabOrder(QWidget *child)
+{
+    // The viewer takes no focus itself (Qt's tab order skips it), so the
+    // child goes right after the last control before the viewer.
+    for (QWidget *w = previousInFocusChain(); w && w != this; w = w->previousInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && !isAncestorOf(w)) {
+            setTabOrder(w, child);
+            return;
+        }
+}
+
 TMemo *TCustomClipboardViewer::NewTextField()
 {
     auto *memo = new TMemo(Client());
@@ -233,7 +244,7 @@ TMemo *TCustomClipboardViewer::NewTextField()
     memo->SetWordWrap(true);
     memo->SetMaxLength(PreviewTextLimit);
     SetAlign(memo, alClient);
-    setTabOrder(this, memo);
+    PlaceInTabOrder(memo);
     return memo;
 }
 
@@ -304,7 +315,7 @@ void TCustomClipboardViewer::BuildPaletteGrid()
     grid->SetBorderStyle(bsNone);
     SetAlign(grid, alClient);
     FPreview = grid;
-    setTabOrder(this, grid);
+    PlaceInTabOrder(grid);
     grid->show();
     try {
         TClipboardOpen open;

@@ -88,6 +88,7 @@ private:
     TClipboardViewFormat DetectViewFormat();
     bool ClipboardIsEmpty();
 
+    void PlaceInTabOrder(QWidget *child);
     TMemo *NewTextField();
     void BuildTextField(TClipboardViewFormat format);
     void BuildImage(TClipboardViewFormat format);

@@ -4,12 +4,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <algorithm>
 
 TDrawGrid::TDrawGrid(QWidget *parent) : QAbstractScrollArea(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
-    SetScrollBars(FScrollBars);
     UpdateScrollBars();
 }
 
@@ -57,9 +57,7 @@ bool TDrawGrid::FocusCell(int col, int row)
 void TDrawGrid::SetScrollBars(TScrollStyle scrollBars)
 {
     FScrollBars = scrollBars;
-    const auto policy = [](bool shown) { return shown ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff; };
-    setHorizontalScrollBarPolicy(policy(scrollBars == ssHorizontal || scrollBars == ssBoth));
-    setVerticalScrollBarPolicy(policy(scrollBars == ssVertical || scrollBars == ssBoth));
+    UpdateScrollBars();
 }
 
 void TDrawGrid::SetColor(TColor color)
@@ -169,6 +167,19 @@ void TDrawGrid::focusOutEvent(QFocusEvent *event)
 
 void TDrawGrid::UpdateScrollBars()
 {
+    // Each bar is shown exactly when its cells do not fit, decided here
+    // rather than later by the scroll area, so the client size is settled
+    // when this returns.
+    const QSize room = maximumViewportSize();
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const bool mayV = FScrollBars == ssVertical || FScrollBars == ssBoth;
+    const bool mayH = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
+    bool needV = mayV && FRowCount * FDefaultRowHeight > room.height();
+    const bool needH = mayH && FColCount * FDefaultColWidth > room.width() - (needV ? extent : 0);
+    needV = mayV && FRowCount * FDefaultRowHeight > room.height() - (needH ? extent : 0);
+    setVerticalScrollBarPolicy(needV ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(needH ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+
     const int fullCols = std::max(1, ClientWidth() / FDefaultColWidth);
     const int fullRows = std::max(1, ClientHeight() / FDefaultRowHeight);
     horizontalScrollBar()->setRange(0, std::max(0, FColCount - fullCols));

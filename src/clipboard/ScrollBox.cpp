@@ -75,9 +75,19 @@ void TScrollBox::EnableAlign()
 
 void TScrollBox::Realign()
 {
-    if (FAlignDisabled > 0 || FAligning)
+    // A child that changes its own size while being placed is placed again
+    // at once, inside its change (a child filling the client area gets its
+    // size back before it carries on). The depth is bounded for a child that
+    // would fight back for ever.
+    if (FAlignDisabled > 0 || FAlignDepth >= 3)
         return;
-    FAligning = true;
+    ++FAlignDepth;
+    AlignChildren();
+    --FAlignDepth;
+}
+
+void TScrollBox::AlignChildren()
+{
     const QSize visible = viewport()->size();
     QRect used(QPoint(0, 0), visible);
     const QList<QWidget *> children = FClient->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
@@ -89,7 +99,6 @@ void TScrollBox::Realign()
     for (QWidget *child : children)
         if (Align(child) == alClient)
             child->setGeometry(QRect(QPoint(0, 0), visible));
-    FAligning = false;
 }
 
 ClipboardApi::TWindowHandle TScrollBox::Handle()

@@ -70,10 +70,12 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void AlignChildren();
+
     QWidget *FClient;
     TColor FColor = clWindow;
     bool FAutoScroll = true;
     int FAlignDisabled = 0;
-    bool FAligning = false;
+    int FAlignDepth = 0;
     ClipboardApi::TWindowHandle FHandle = 0;
 };

@@ -2,9 +2,6 @@
 
 #include "platform/clipboard/ClipboardData.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QPointer>
 
 namespace ClipboardApi {
 
@@ -15,16 +12,6 @@ TWindowHandle &FirstViewer()
     return first;
 }
 
-// Connects the system clipboard's change signal once per application.
-void WatchSystemClipboard()
-{
-    static QPointer<QClipboard> watched;
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    if (!clipboard || watched == clipboard)
-        return;
-    watched = clipboard;
-    QObject::connect(clipboard, &QClipboard::dataChanged, clipboard, [] { ClipboardChanged(); });
-}
 } // namespace
 
 TWindowHandle SetClipboardViewer(TWindowHandle window)
@@ -49,7 +36,6 @@ TWindowHandle GetClipboardViewer()
 
 void ClipboardChanged()
 {
-    DiscardRenderedData();
     SendMessage(FirstViewer(), WM_DRAWCLIPBOARD, 0, 0);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/clipboard/ClipboardData.h"
 
+#include "platform/clipboard/ClipboardChain.h"
 #include "platform/clipboard/GdiObjects.h"
 #include "platform/cp1251/Ansi.h"
 
@@ -8,6 +9,7 @@
 #include <QHash>
 #include <QImage>
 #include <QMimeData>
+#include <QPointer>
 #include <QStringEncoder>
 #include <QtEndian>
 #include <unordered_map>
@@ -57,8 +59,19 @@ TClipboardState &State()
     return state;
 }
 
+void DiscardRenderedData()
+{
+    TClipboardState &state = State();
+    for (const auto &[format, handle] : state.Rendered)
+        if (format == CF_BITMAP || format == CF_PALETTE)
+            Gdi::DeleteObject(handle);
+    state.Rendered.clear();
+    state.Blocks.clear();
+}
+
 const QMimeData *SystemMimeData()
 {
+    WatchSystemClipboard();
     QClipboard *clipboard = QGuiApplication::clipboard();
     return clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
 }
@@ -187,6 +200,10 @@ QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data)
         formats.append({format, mime});
     };
     for (const QString &mime : data->formats()) {
+        // Only MIME types carry data; X11 selection targets such as TARGETS
+        // or TIMESTAMP are not formats.
+        if (!mime.contains(QLatin1Char('/')))
+            continue;
         const QString name = WindowsMimeName(mime);
         if (!name.isNull()) {
             const uint32_t standard = StandardFormat(name);
@@ -307,14 +324,17 @@ qsizetype GlobalSize(uint32_t block)
     return found == State().Blocks.end() ? 0 : found->second.size();
 }
 
-void DiscardRenderedData()
+void WatchSystemClipboard()
 {
-    TClipboardState &state = State();
-    for (const auto &[format, handle] : state.Rendered)
-        if (format == CF_BITMAP || format == CF_PALETTE)
-            Gdi::DeleteObject(handle);
-    state.Rendered.clear();
-    state.Blocks.clear();
+    static QPointer<QClipboard> watched;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard || watched == clipboard)
+        return;
+    watched = clipboard;
+    QObject::connect(clipboard, &QClipboard::dataChanged, clipboard, [] {
+        DiscardRenderedData();
+        ClipboardChanged();
+    });
 }
 
 } // namespace ClipboardApi

@@ -20,6 +20,8 @@ class QMimeData;
 //                                a palette block, "CF_OEMTEXT" raw bytes ...)
 //                                or else the format registered as NAME
 //   any other MIME type          the format registered under the MIME type
+//                                (names without '/', such as the X11
+//                                selection target TARGETS, are no formats)
 // Formats are listed in the order of the MIME types. CF_PALETTE is read as a
 // palette object (see PaletteFromBlock), every other format as a memory block.
 
@@ -81,7 +83,9 @@ const char *GlobalLock(uint32_t block);
 void GlobalUnlock(uint32_t block);
 qsizetype GlobalSize(uint32_t block);
 
-// Frees everything GetClipboardData rendered (the contents changed).
-void DiscardRenderedData();
+// Connects the system clipboard's change signal (once per application):
+// on every change the data rendered so far is freed, then the viewer chain
+// is notified (ClipboardChanged). Reading the clipboard connects it too.
+void WatchSystemClipboard();
 
 } // namespace ClipboardApi
