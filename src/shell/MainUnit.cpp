@@ -2,10 +2,14 @@
 
 #include "framework/Component.h"
 #include "framework/ErrorDisplay.h"
+#include "net/IdSocketHandles.h"
+#include "net/IdUDPServer.h"
 #include "platform/cp1251/Ansi.h"
+#include "shell/TextRoutines.h"
 
 #include <QResizeEvent>
 #include <QTimer>
+#include <functional>
 
 TfrmMain *frmMain = nullptr;
 
@@ -31,11 +35,25 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent)
     connect(Timer1, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
     Timer1->start();
 
+    IdUDPServer1 = new TIdUDPServer(this);
+    IdUDPServer1->SetName(QStringLiteral("IdUDPServer1"));
+    IdUDPServer1->SetLoading();
+    TIdSocketHandle *binding = IdUDPServer1->Bindings().Add();
+    binding->SetIP("0.0.0.0");
+    binding->SetPort(971);
+    IdUDPServer1->SetDefaultPort(971);
+    IdUDPServer1->OnUDPRead = std::bind_front(&TfrmMain::IdUDPServer1UDPRead, this);
+    IdUDPServer1->OnListenerEnded = std::bind_front(&TfrmMain::IdUDPServer1ListenerEnded, this);
+
     NotifyLoaded(this);
 }
 
 TfrmMain::~TfrmMain()
 {
+    // First, while the window is whole: the deactivation may still run a
+    // datagram handed over by the listener.
+    delete IdUDPServer1;
+    IdUDPServer1 = nullptr;
     if (::frmMain == this)
         ::frmMain = nullptr;
 }
@@ -43,6 +61,13 @@ TfrmMain::~TfrmMain()
 void TfrmMain::LogAppend(const QByteArray &line)
 {
     Memo1->appendPlainText(FromAnsi(line));
+}
+
+void TfrmMain::IdUDPServer1ListenerEnded(QObject *, const QByteArray &Reason)
+{
+    QByteArray reason = Reason;
+    reason.replace("\r\n", " ").replace('\r', ' ').replace('\n', ' ');
+    LogAppend(ToAnsi(QStringLiteral("Приём датаграмм прекращён, перезапустите программу: ")) + Trim(reason));
 }
 
 void TfrmMain::resizeEvent(QResizeEvent *event)

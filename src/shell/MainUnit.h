@@ -8,6 +8,9 @@
 #include <cstdint>
 
 class QTimer;
+class TIdSocketHandle;
+class TIdUDPServer;
+class TMemoryStream;
 
 // The main window: owns every component of the program and the state the
 // handlers share. The handlers live with the subsystem that gives them
@@ -26,6 +29,9 @@ public:
     // Event handlers.
     void Button1Click();
     void Timer1Timer();
+    void IdUDPServer1UDPRead(QObject *Sender, TMemoryStream &AData, TIdSocketHandle &ABinding);
+    // The endpoint's listener stopped receiving: one log line with the reason.
+    void IdUDPServer1ListenerEnded(QObject *Sender, const QByteArray &Reason);
     void ClipboardViewer1Change(QObject *Sender);
 
     // Composes the TM server message for the current device event and writes
@@ -33,12 +39,15 @@ public:
     void SendTmMessage(const QByteArray &extra);
 
     QTimer *Timer1 = nullptr;
+    TIdUDPServer *IdUDPServer1 = nullptr;
 
     // State shared by the handlers.
     std::array<uint8_t, 6> GatewayMac{}; // from the last identity reply
     QByteArray Host;                     // gateway host, set by "Пуск"
+    QByteArray HostAddress;              // the address Host resolved to at the last "Пуск"
     QByteArray PortText;                 // gateway port as text, set by "Пуск"
     QByteArray ObjectText;               // trimmed clipboard text of the object being handled
+    bool PollFailureShown = false;       // a failed poll's error box is open
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -47,6 +56,9 @@ private:
     // Distances of the log's right and bottom edges from the client area's,
     // kept on every resize: the log is anchored to all four sides.
     QMargins FMemoAnchors;
+    // A clipboard object is being handled; the clipboard changed meanwhile.
+    bool FHandlingClipboardObject = false;
+    bool FClipboardChangedMeanwhile = false;
 };
 
 // The main window, once created.
