@@ -2,11 +2,15 @@
 
 #include "framework/Component.h"
 #include "framework/ErrorDisplay.h"
+#include "net/IdSocketHandles.h"
+#include "net/IdUDPServer.h"
 #include "platform/cp1251/Ansi.h"
 #include "settings/FormStorage.h"
+#include "shell/TextRoutines.h"
 
 #include <QResizeEvent>
 #include <QTimer>
+#include <functional>
 
 TfrmMain *frmMain = nullptr;
 
@@ -24,12 +28,23 @@ TfrmMain::TfrmMain(QWidget *parent) : TForm(parent)
     Memo1->document()->setUndoRedoEnabled(false);
 
     connect(Button1, &QPushButton::clicked, this, [this] { Guard([this] { Button1Click(); }); });
+    ClipboardViewer1->SetOnChange([this](QObject *Sender) { Guard([&] { ClipboardViewer1Change(Sender); }); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(3000);
     connect(Timer1, &QTimer::timeout, this, [this] { Guard([this] { Timer1Timer(); }); });
     Timer1->start();
+
+    IdUDPServer1 = new TIdUDPServer(this);
+    IdUDPServer1->SetName(QStringLiteral("IdUDPServer1"));
+    IdUDPServer1->SetLoading();
+    TIdSocketHandle *binding = IdUDPServer1->Bindings().Add();
+    binding->SetIP("0.0.0.0");
+    binding->SetPort(971);
+    IdUDPServer1->SetDefaultPort(971);
+    IdUDPServer1->OnUDPRead = std::bind_front(&TfrmMain::IdUDPServer1UDPRead, this);
+    IdUDPServer1->OnListenerEnded = std::bind_front(&TfrmMain::IdUDPServer1ListenerEnded, this);
 
     FormStorage1 = new TFormStorage(this);
     FormStorage1->SetLoading();
@@ -44,6 +59,10 @@ TfrmMain::TfrmMain(QWidget *parent) : TForm(parent)
 
 TfrmMain::~TfrmMain()
 {
+    // First, while the window is whole: the deactivation may still run a
+    // datagram handed over by the listener.
+    delete IdUDPServer1;
+    IdUDPServer1 = nullptr;
     if (::frmMain == this)
         ::frmMain = nullptr;
 }
@@ -51,6 +70,13 @@ TfrmMain::~TfrmMain()
 void TfrmMain::LogAppend(const QByteArray &line)
 {
     Memo1->appendPlainText(FromAnsi(line));
+}
+
+void TfrmMain::IdUDPServer1ListenerEnded(QObject *, const QByteArray &Reason)
+{
+    QByteArray reason = Reason;
+    reason.replace("\r\n", " ").replace('\r', ' ').replace('\n', ' ');
+    LogAppend(ToAnsi(QStringLiteral("Приём датаграмм прекращён, перезапустите программу: ")) + Trim(reason));
 }
 
 void TfrmMain::resizeEvent(QResizeEvent *event)

@@ -9,6 +9,9 @@
 
 class QTimer;
 class TFormStorage;
+class TIdSocketHandle;
+class TIdUDPServer;
+class TMemoryStream;
 
 // The main window: owns every component of the program and the state the
 // handlers share. The handlers live with the subsystem that gives them
@@ -27,19 +30,26 @@ public:
     // Event handlers.
     void Button1Click();
     void Timer1Timer();
+    void IdUDPServer1UDPRead(QObject *Sender, TMemoryStream &AData, TIdSocketHandle &ABinding);
+    // The endpoint's listener stopped receiving: one log line with the reason.
+    void IdUDPServer1ListenerEnded(QObject *Sender, const QByteArray &Reason);
+    void ClipboardViewer1Change(QObject *Sender);
 
     // Composes the TM server message for the current device event and writes
     // it to the TM server's mailslot; a failure is reported in a message box.
     void SendTmMessage(const QByteArray &extra);
 
     QTimer *Timer1 = nullptr;
+    TIdUDPServer *IdUDPServer1 = nullptr;
     TFormStorage *FormStorage1 = nullptr; // window placement and the three fields
 
     // State shared by the handlers.
     std::array<uint8_t, 6> GatewayMac{}; // from the last identity reply
     QByteArray Host;                     // gateway host, set by "Пуск"
+    QByteArray HostAddress;              // the address Host resolved to at the last "Пуск"
     QByteArray PortText;                 // gateway port as text, set by "Пуск"
     QByteArray ObjectText;               // trimmed clipboard text of the object being handled
+    bool PollFailureShown = false;       // a failed poll's error box is open
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -48,6 +58,9 @@ private:
     // Distances of the log's right and bottom edges from the client area's,
     // kept on every resize: the log is anchored to all four sides.
     QMargins FMemoAnchors;
+    // A clipboard object is being handled; the clipboard changed meanwhile.
+    bool FHandlingClipboardObject = false;
+    bool FClipboardChangedMeanwhile = false;
 };
 
 // The main window, once created.

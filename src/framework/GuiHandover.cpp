@@ -1,0 +1,177 @@
+#include "framework/GuiHandover.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QObject>
+#include <QThread>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+
+namespace {
+
+// One waiting requester. It lives on the requester's stack; once `Ran` is
+// set under `Lock` the GUI thread no longer touches it.
+struct TRequest {
+    explicit TRequest(const std::function<void()> &call) : Call(&call) {}
+    const std::function<void()> *Call;
+    std::exception_ptr Error;
+    std::mutex Lock;
+    std::condition_variable Done;
+    bool Ran = false;
+};
+
+// Lives on the GUI thread and runs the queue there: on the wake-up posted by
+// a requester, and whenever the GUI thread's event dispatcher is about to
+// block (also inside nested loops). Only queued string-based invocations
+// cross threads, so no data travels through Qt's own queue.
+class THandoverWaker : public QObject {
+    Q_OBJECT
+public slots:
+    void WakeUp();
+    void Idle() { ServicePendingCalls(); }
+};
+
+struct THandover {
+    std::mutex Lock;
+    std::condition_variable Arrived; // a request was queued, or a waited-for thread ended
+    std::deque<TRequest *> Queue;
+    std::atomic<bool> Pending{false};
+    bool WakeUpPosted = false;
+    THandoverWaker *Waker = nullptr; // made at application start-up, lives as long as the process
+};
+
+THandover &Handover()
+{
+    static THandover handover;
+    return handover;
+}
+
+void THandoverWaker::WakeUp()
+{
+    {
+        std::lock_guard lock(Handover().Lock);
+        Handover().WakeUpPosted = false;
+    }
+    ServicePendingCalls();
+}
+
+bool OnGuiThread(const QCoreApplication *app)
+{
+    return QThread::currentThread() == app->thread();
+}
+
+void RequireGuiThread()
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    if (!app || !OnGuiThread(app))
+        throw EThread("Handed-over calls can only be run on the GUI thread");
+}
+
+// Runs on the GUI thread while the application object is being made.
+void InstallWaker()
+{
+    THandover &handover = Handover();
+    std::lock_guard lock(handover.Lock);
+    if (handover.Waker)
+        return;
+    handover.Waker = new THandoverWaker;
+    if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance())
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, handover.Waker, &THandoverWaker::Idle);
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(InstallWaker)
+
+void RunOnGuiThread(const std::function<void()> &call)
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        throw EThread("There is no GUI thread to run the call on");
+    if (OnGuiThread(app)) {
+        call();
+        return;
+    }
+
+    TRequest request(call);
+    THandover &handover = Handover();
+    {
+        std::lock_guard lock(handover.Lock);
+        handover.Queue.push_back(&request);
+        handover.Pending.store(true, std::memory_order_release);
+        if (!handover.WakeUpPosted) {
+            handover.WakeUpPosted = true;
+            QMetaObject::invokeMethod(handover.Waker, "WakeUp", Qt::QueuedConnection);
+        }
+    }
+    handover.Arrived.notify_all();
+
+    std::unique_lock lock(request.Lock);
+    request.Done.wait(lock, [&] { return request.Ran; });
+    lock.unlock();
+    if (request.Error)
+        std::rethrow_exception(request.Error);
+}
+
+bool ServicePendingCalls()
+{
+    RequireGuiThread();
+    THandover &handover = Handover();
+    if (!handover.Pending.load(std::memory_order_acquire))
+        return false;
+    bool ran = false;
+    for (;;) {
+        TRequest *request;
+        {
+            std::lock_guard lock(handover.Lock);
+            if (handover.Queue.empty()) {
+                handover.Pending.store(false, std::memory_order_relaxed);
+                break;
+            }
+            request = handover.Queue.front();
+            handover.Queue.pop_front();
+        }
+        // The queue's lock is not held while the call runs: a call that opens
+        // a dialog lets the dialog's loop run the requests behind it, and a
+        // requester never waits on the lock for longer than a queue operation.
+        try {
+            (*request->Call)();
+        } catch (...) {
+            request->Error = std::current_exception();
+        }
+        {
+            std::lock_guard lock(request->Lock);
+            request->Ran = true;
+            request->Done.notify_one();
+        }
+        ran = true;
+    }
+    return ran;
+}
+
+void WaitServicingCalls(const std::function<bool()> &done)
+{
+    RequireGuiThread();
+    THandover &handover = Handover();
+    for (;;) {
+        ServicePendingCalls();
+        std::unique_lock lock(handover.Lock);
+        handover.Arrived.wait(lock, [&] { return !handover.Queue.empty() || done(); });
+        if (done())
+            return;
+    }
+}
+
+void WakeServicingWait()
+{
+    THandover &handover = Handover();
+    {
+        std::lock_guard lock(handover.Lock);
+    }
+    handover.Arrived.notify_all();
+}
+
+#include "GuiHandover.moc"

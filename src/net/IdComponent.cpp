@@ -1,0 +1,13 @@
+#include "net/IdComponent.h"
+
+#include "net/IdStack.h"
+
+TIdComponent::TIdComponent(QObject *owner) : TComponent(owner)
+{
+    AcquireGlobalStack();
+}
+
+TIdComponent::~TIdComponent()
+{
+    ReleaseGlobalStack();
+}
