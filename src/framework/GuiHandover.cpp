@@ -30,7 +30,7 @@ struct TRequest {
 class THandoverWaker : public QObject {
     Q_OBJECT
 public slots:
-    void WakeUp();
+    void WakeUp() { ServicePendingCalls(); }
     void Idle() { ServicePendingCalls(); }
 };
 
@@ -39,7 +39,7 @@ struct THandover {
     std::condition_variable Arrived; // a request was queued, or a waited-for thread ended
     std::deque<TRequest *> Queue;
     std::atomic<bool> Pending{false};
-    bool WakeUpPosted = false;
+    bool WakeUpPosted = false;       // until the queue is next emptied
     THandoverWaker *Waker = nullptr; // made at application start-up, lives as long as the process
 };
 
@@ -47,15 +47,6 @@ THandover &Handover()
 {
     static THandover handover;
     return handover;
-}
-
-void THandoverWaker::WakeUp()
-{
-    {
-        std::lock_guard lock(Handover().Lock);
-        Handover().WakeUpPosted = false;
-    }
-    ServicePendingCalls();
 }
 
 bool OnGuiThread(const QCoreApplication *app)
@@ -127,12 +118,16 @@ bool ServicePendingCalls()
         TRequest *request;
         {
             std::lock_guard lock(handover.Lock);
-            if (handover.Queue.empty()) {
-                handover.Pending.store(false, std::memory_order_relaxed);
+            if (handover.Queue.empty())
                 break;
-            }
             request = handover.Queue.front();
             handover.Queue.pop_front();
+            // From here a new request needs a wake-up of its own: this call
+            // may open a dialog and keep the GUI thread in its loop.
+            if (handover.Queue.empty()) {
+                handover.Pending.store(false, std::memory_order_relaxed);
+                handover.WakeUpPosted = false;
+            }
         }
         // The queue's lock is not held while the call runs: a call that opens
         // a dialog lets the dialog's loop run the requests behind it, and a

@@ -1,0 +1,236 @@
+// Datagrams through the UDP endpoint on loopback: how many per second reach
+// the handler through the GUI hand-over (ThreadedEvent false) and on the
+// listener itself (ThreadedEvent true), the time from send to handler, and
+// what an idle active endpoint costs in wake-ups.
+
+#include "framework/Application.h"
+#include "framework/MemoryStream.h"
+#include "net/IdSocketHandles.h"
+#include "net/IdUDPServer.h"
+
+#include <QAbstractEventDispatcher>
+#include <QEventLoop>
+#include <QFile>
+#include <QDir>
+#include <QTimer>
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <thread>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+// On the monotonic clock, which the sender's sleeps use too.
+int64_t Now()
+{
+    static_assert(Clock::is_steady);
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
+}
+
+// Each datagram carries its number and its send time.
+struct TStamp {
+    int64_t Number;
+    int64_t SentNs;
+};
+
+class TRun {
+public:
+    TRun(bool threaded, int count) : FLatencyNs(count, -1)
+    {
+        TIdSocketHandle *binding = FServer.Bindings().Add();
+        binding->SetIP("127.0.0.1");
+        FServer.SetThreadedEvent(threaded);
+        FServer.OnUDPRead = [this](QObject *, TMemoryStream &data, TIdSocketHandle &) {
+            TStamp stamp;
+            if (data.Read(&stamp, sizeof stamp) != sizeof stamp || stamp.Number < 0 ||
+                stamp.Number >= int64_t(FLatencyNs.size()))
+                return;
+            FLatencyNs[stamp.Number] = Now() - stamp.SentNs;
+            const bool last = ++FReceived == int(FLatencyNs.size());
+            FReceived.notify_all();
+            if (last && FLoop)
+                FLoop->quit();
+        };
+        FServer.SetActive(true);
+        FPort = binding->Port();
+        FSocket = ::socket(AF_INET, SOCK_DGRAM, 0);
+    }
+    ~TRun() { ::close(FSocket); }
+
+    // Sends every datagram from a thread of its own: with `window`, never
+    // more than that many ahead of the handler; with `intervalNs`, on a
+    // fixed schedule whatever the handler does. Returns the seconds from the
+    // first send to the last arrival (or to giving up).
+    double Run(int window, int64_t intervalNs)
+    {
+        const int count = int(FLatencyNs.size());
+        std::atomic<bool> sent{false};
+        const int64_t start = Now();
+        std::thread sender([&] {
+            sockaddr_in to{};
+            to.sin_family = AF_INET;
+            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            to.sin_port = htons(uint16_t(FPort));
+            // The sender sleeps rather than spins, so that it leaves the
+            // processors to the two threads measured.
+            ::prctl(PR_SET_TIMERSLACK, 1UL);
+            for (int i = 0; i < count; ++i) {
+                if (window > 0)
+                    for (int received = FReceived; i - received >= window; received = FReceived)
+                        FReceived.wait(received);
+                if (intervalNs > 0) {
+                    const int64_t due = start + i * intervalNs;
+                    const timespec at{time_t(due / 1'000'000'000), long(due % 1'000'000'000)};
+                    ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+                }
+                const TStamp stamp{i, Now()};
+                ::sendto(FSocket, &stamp, sizeof stamp, 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
+            }
+            sent = true;
+        });
+
+        // Gives up 500 ms after the last send when datagrams were lost.
+        int64_t lastProgress = Now();
+        int seen = 0;
+        auto finished = [&] {
+            if (FReceived >= count)
+                return true;
+            if (FReceived != seen) {
+                seen = FReceived;
+                lastProgress = Now();
+            }
+            return sent && Now() - lastProgress > 500'000'000;
+        };
+        if (FServer.ThreadedEvent()) {
+            while (!finished())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        } else {
+            QEventLoop loop;
+            FLoop = &loop;
+            QTimer check;
+            QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+                if (finished())
+                    loop.quit();
+            });
+            check.start(100);
+            if (!finished())
+                loop.exec();
+            FLoop = nullptr;
+        }
+        const double seconds = double(Now() - start) / 1e9;
+        sender.join();
+        return seconds;
+    }
+
+    void Report(benchmark::State &state, double seconds)
+    {
+        std::vector<int64_t> arrived;
+        for (const int64_t ns : FLatencyNs)
+            if (ns >= 0)
+                arrived.push_back(ns);
+        std::sort(arrived.begin(), arrived.end());
+        auto percentile = [&](double p) {
+            return arrived.empty() ? 0.0 : double(arrived[size_t(p * (arrived.size() - 1))]) / 1000.0;
+        };
+        state.counters["datagrams/s"] = double(arrived.size()) / seconds;
+        state.counters["lost"] = double(FLatencyNs.size() - arrived.size());
+        state.counters["p50_us"] = percentile(0.50);
+        state.counters["p99_us"] = percentile(0.99);
+        state.counters["max_us"] = percentile(1.0);
+    }
+
+private:
+    TIdUDPServer FServer;
+    std::vector<int64_t> FLatencyNs;
+    std::atomic<int> FReceived{0};
+    QEventLoop *FLoop = nullptr;
+    int FPort = 0;
+    int FSocket = -1;
+};
+
+// As fast as the handler takes them, at most 64 in flight (the socket's
+// queue holds a few hundred): the throughput of the hand-over.
+void BM_Throughput(benchmark::State &state)
+{
+    for (auto _ : state) {
+        TRun run(state.range(0) != 0, 200'000);
+        run.Report(state, run.Run(64, 0));
+    }
+}
+BENCHMARK(BM_Throughput)->ArgName("ThreadedEvent")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// 20,000 datagrams per second on a fixed schedule for 2 s: the time from
+// send to handler at the required rate.
+void BM_Latency20k(benchmark::State &state)
+{
+    for (auto _ : state) {
+        TRun run(state.range(0) != 0, 40'000);
+        run.Report(state, run.Run(0, 50'000));
+    }
+}
+BENCHMARK(BM_Latency20k)->ArgName("ThreadedEvent")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Voluntary context switches of every thread of the process: each is one
+// wake-up from a wait.
+int64_t ProcessWakeUps()
+{
+    int64_t total = 0;
+    const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &task : tasks) {
+        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(task));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                total += line.mid(24).trimmed().toLongLong();
+    }
+    return total;
+}
+
+// An active endpoint with no traffic, the GUI thread in its event loop.
+void BM_IdleAfterActivation(benchmark::State &state)
+{
+    for (auto _ : state) {
+        TIdUDPServer server;
+        server.Bindings().Add()->SetIP("127.0.0.1");
+        server.SetActive(true);
+        int loopWakeUps = 0;
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, &server,
+                         [&] { ++loopWakeUps; });
+        QEventLoop loop;
+        QTimer::singleShot(300, &loop, &QEventLoop::quit); // settle
+        loop.exec();
+        loopWakeUps = 0;
+        const int64_t before = ProcessWakeUps();
+        const int seconds = 10;
+        QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+        loop.exec();
+        const int64_t after = ProcessWakeUps();
+        state.counters["process_wakeups/s"] = double(after - before) / seconds;
+        // The loop's own wake-up that ends the measurement is counted too.
+        state.counters["gui_loop_wakeups/s"] = double(loopWakeUps) / seconds;
+    }
+}
+BENCHMARK(BM_IdleAfterActivation)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,329 @@
+#include "support/UdpPeer.h"
+
+#include "framework/MemoryStream.h"
+#include "framework/MessageBox.h"
+#include "net/IdSocketHandles.h"
+#include "net/IdUDPListenerThread.h"
+#include "net/IdUDPServer.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
+
+// Reception on real loopback sockets with the real listener thread.
+
+using namespace std::chrono_literals;
+
+namespace {
+struct Arrival {
+    QByteArray Bytes;
+    int64_t Position = -1;
+    QByteArray RemoteIP;
+    int RemotePort = 0;
+    bool OnGuiThread = false;
+    bool SocketOpen = false;
+};
+
+bool OnGui()
+{
+    return QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+// An active endpoint on a loopback port of its own that records every
+// datagram and every end of its listener.
+class ListenerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        TIdSocketHandle *binding = Server.Bindings().Add();
+        binding->SetIP("127.0.0.1");
+        binding->SetPort(0);
+        Server.OnUDPRead = [this](QObject *sender, TMemoryStream &data, TIdSocketHandle &binding) {
+            EXPECT_EQ(sender, &Server);
+            std::lock_guard lock(Lock);
+            Arrivals.push_back({data.Bytes(), data.Position(), binding.RemoteIP(), binding.RemotePort(), OnGui(),
+                                binding.SocketOpen()});
+        };
+        Server.OnListenerEnded = [this](QObject *, const QByteArray &reason) { Endings.append(reason); };
+    }
+
+    void Activate()
+    {
+        Server.SetActive(true);
+        Port = Server.Bindings()[0]->Port();
+    }
+
+    size_t Count()
+    {
+        std::lock_guard lock(Lock);
+        return Arrivals.size();
+    }
+    bool WaitForArrivals(size_t n, int timeoutMs = 3000)
+    {
+        return QTest::qWaitFor([&] { return Count() >= n; }, timeoutMs);
+    }
+
+    TIdUDPServer Server;
+    UdpPeer Peer;
+    int Port = 0;
+    std::mutex Lock;
+    std::vector<Arrival> Arrivals;
+    QByteArrayList Endings;
+};
+} // namespace
+
+TEST_F(ListenerTest, TheHandlerRunsOnTheGuiThreadWithTheDatagramAndItsSender)
+{
+    Activate();
+    ASSERT_TRUE(Peer.SendTo(Port, "12345"));
+    ASSERT_TRUE(WaitForArrivals(1));
+    const Arrival &a = Arrivals[0];
+    EXPECT_EQ(a.Bytes, "12345");
+    EXPECT_EQ(a.Position, 0);
+    EXPECT_EQ(a.RemoteIP, "127.0.0.1");
+    EXPECT_EQ(a.RemotePort, Peer.Port());
+    EXPECT_TRUE(a.OnGuiThread);
+    EXPECT_EQ(Server.SendingBinding(), Server.Bindings()[0]);
+
+    // A shorter datagram after a longer one: the reused buffer is cut to it.
+    ASSERT_TRUE(Peer.SendTo(Port, "ab"));
+    ASSERT_TRUE(WaitForArrivals(2));
+    EXPECT_EQ(Arrivals[1].Bytes, "ab");
+}
+
+TEST_F(ListenerTest, WithThreadedEventTheHandlerRunsOnTheListener)
+{
+    Server.SetThreadedEvent(true);
+    Activate();
+    ASSERT_TRUE(Peer.SendTo(Port, "abc"));
+    // No event loop runs here: the listener does not need the GUI thread.
+    const auto end = std::chrono::steady_clock::now() + 3s;
+    while (Count() < 1 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(Count(), 1u);
+    EXPECT_FALSE(Arrivals[0].OnGuiThread);
+    EXPECT_EQ(Arrivals[0].Bytes, "abc");
+}
+
+TEST_F(ListenerTest, DatagramsArrivingDuringASlowHandlerFollowInOrder)
+{
+    std::atomic<int> depth{0};
+    std::atomic<int> deepest{0};
+    auto record = Server.OnUDPRead;
+    Server.OnUDPRead = [&](QObject *s, TMemoryStream &d, TIdSocketHandle &b) {
+        deepest = std::max(deepest.load(), ++depth);
+        if (d.Bytes() == "first") {
+            Peer.SendTo(Port, "second");
+            Peer.SendTo(Port, "third");
+            std::this_thread::sleep_for(200ms);
+        }
+        record(s, d, b);
+        --depth;
+    };
+    Activate();
+    ASSERT_TRUE(Peer.SendTo(Port, "first"));
+    ASSERT_TRUE(WaitForArrivals(3));
+    EXPECT_EQ(Arrivals[0].Bytes, "first");
+    EXPECT_EQ(Arrivals[1].Bytes, "second");
+    EXPECT_EQ(Arrivals[2].Bytes, "third");
+    EXPECT_EQ(deepest, 1);
+}
+
+TEST_F(ListenerTest, DeactivationWhileWaitingEndsWithinAboutASecond)
+{
+    Activate();
+    std::this_thread::sleep_for(100ms); // the listener is in its wait now
+    QElapsedTimer clock;
+    clock.start();
+    Server.SetActive(false);
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_EQ(Server.Listener(), nullptr);
+    EXPECT_FALSE(Server.Active());
+    EXPECT_TRUE(Endings.isEmpty());
+}
+
+// The listener waits for the GUI thread with a datagram in hand when the
+// deactivation starts: the deactivation's wait runs that call first, with
+// the datagram intact and the binding already closed.
+TEST_F(ListenerTest, DeactivationCompletesAPendingHandOverFirst)
+{
+    Activate();
+    ASSERT_TRUE(Peer.SendTo(Port, "pending"));
+    std::this_thread::sleep_for(200ms); // no event loop: the hand-over waits
+    ASSERT_EQ(Count(), 0u);
+    Server.SetActive(false);
+    ASSERT_EQ(Count(), 1u);
+    EXPECT_EQ(Arrivals[0].Bytes, "pending");
+    EXPECT_FALSE(Arrivals[0].SocketOpen);
+    EXPECT_TRUE(Arrivals[0].RemoteIP.isEmpty());
+    EXPECT_EQ(Server.Listener(), nullptr);
+    EXPECT_EQ(Server.SendingBinding(), nullptr);
+}
+
+TEST_F(ListenerTest, DatagramsKeepComingWhileAModalDialogIsOpen)
+{
+    Activate();
+    bool allDuringDialog = false;
+    QDialog dialog;
+    QTimer::singleShot(0, [&] {
+        for (const char *text : {"a", "b", "c"})
+            Peer.SendTo(Port, text);
+    });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        if (Count() >= 3) {
+            allDuringDialog = true;
+            dialog.accept();
+        }
+    });
+    poll.start(10);
+    QTimer::singleShot(3000, &dialog, &QDialog::reject);
+    dialog.exec();
+    EXPECT_TRUE(allDuringDialog);
+    ASSERT_EQ(Count(), 3u);
+    EXPECT_EQ(Arrivals[2].Bytes, "c");
+}
+
+// A handler that opens a message box: the next datagram waits until the box
+// is closed, and nothing locks up.
+TEST_F(ListenerTest, AHandlerMayOpenAMessageBox)
+{
+    auto record = Server.OnUDPRead;
+    std::atomic<bool> boxOpen{false};
+    bool secondWhileOpen = false;
+    Server.OnUDPRead = [&](QObject *s, TMemoryStream &d, TIdSocketHandle &b) {
+        if (boxOpen)
+            secondWhileOpen = true;
+        record(s, d, b);
+        if (d.Bytes() == "box") {
+            boxOpen = true;
+            Peer.SendTo(Port, "next");
+            QTimer::singleShot(300, [] {
+                if (QWidget *box = QApplication::activeModalWidget())
+                    box->close();
+            });
+            ShowMessageBox("text", "caption", TMsgIcon::Warning);
+            boxOpen = false;
+        }
+    };
+    Activate();
+    ASSERT_TRUE(Peer.SendTo(Port, "box"));
+    ASSERT_TRUE(WaitForArrivals(2, 5000));
+    EXPECT_FALSE(secondWhileOpen);
+    EXPECT_EQ(Arrivals[1].Bytes, "next");
+}
+
+// Datagrams any host can send must not silence the endpoint: an empty one,
+// one longer than the buffer, and an error report for an earlier send are
+// dropped, and the next datagram is delivered.
+TEST_F(ListenerTest, StrayDatagramsAreDroppedAndReceptionGoesOn)
+{
+    // The handler answers "after" to a closed port, which makes the next
+    // receive report the refusal. The binding is connected to that port so
+    // that the report comes back to it.
+    int closedPort;
+    {
+        UdpPeer gone;
+        closedPort = gone.Port();
+    }
+    auto record = Server.OnUDPRead;
+    int connected = -1;
+    Server.OnUDPRead = [&](QObject *s, TMemoryStream &d, TIdSocketHandle &b) {
+        record(s, d, b);
+        if (d.Bytes() == "after") {
+            b.SetRemote("127.0.0.1", closedPort);
+            connected = b.ConnectPeer(2);
+            b.SendDatagram("127.0.0.1", closedPort, "?", 1);
+        }
+    };
+    Server.SetBufferSize(16);
+    Activate();
+    EXPECT_EQ(Server.Listener()->ReceiveSize, 16);
+    ASSERT_TRUE(Peer.SendTo(Port, QByteArray()));
+    ASSERT_TRUE(Peer.SendTo(Port, QByteArray(17, 'x')));
+    ASSERT_TRUE(Peer.SendTo(Port, QByteArray(16, 'y')));
+    ASSERT_TRUE(WaitForArrivals(1));
+    Server.SetBufferSize(4); // reaches only the next activation
+    ASSERT_TRUE(Peer.SendTo(Port, "after"));
+    ASSERT_TRUE(WaitForArrivals(2));
+    EXPECT_EQ(Arrivals[0].Bytes, QByteArray(16, 'y'));
+    EXPECT_EQ(Arrivals[1].Bytes, "after");
+    ASSERT_EQ(connected, 0);
+    EXPECT_EQ(Server.Bindings()[0]->RemotePort(), closedPort);
+
+    QTest::qWait(100); // the refusal is received and dropped meanwhile
+    // Only the connected peer's datagrams get through now: send from there.
+    UdpPeer late(closedPort);
+    ASSERT_TRUE(late.Bound());
+    ASSERT_TRUE(late.SendTo(Port, "still here"));
+    ASSERT_TRUE(WaitForArrivals(3));
+    EXPECT_EQ(Arrivals[2].Bytes, "still here");
+    EXPECT_FALSE(Server.Listener()->Finished());
+    EXPECT_TRUE(Endings.isEmpty());
+}
+
+TEST_F(ListenerTest, AnExceptionFromTheHandlerEndsReceptionAndIsReported)
+{
+    for (const bool threaded : {false, true}) {
+        SCOPED_TRACE(threaded ? "threaded" : "handed over");
+        Endings.clear();
+        Server.SetThreadedEvent(threaded);
+        int calls = 0;
+        Server.OnUDPRead = [&](QObject *, TMemoryStream &, TIdSocketHandle &) {
+            ++calls;
+            throw Exception("handler failed");
+        };
+        Activate();
+        ASSERT_TRUE(Peer.SendTo(Port, "one"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Endings.size() == 1; }, 3000));
+        EXPECT_EQ(Endings[0], "handler failed");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Server.Listener()->Finished(); }, 3000));
+        EXPECT_EQ(Server.Listener()->ExitMessage(), "handler failed");
+        // The endpoint still reads active and sends, but receives no more.
+        EXPECT_TRUE(Server.Active());
+        ASSERT_TRUE(Peer.SendTo(Port, "two"));
+        QTest::qWait(200);
+        EXPECT_EQ(calls, 1);
+        Server.SendText("127.0.0.1", Peer.Port(), "reply");
+        EXPECT_EQ(Peer.Receive(), "reply");
+        EXPECT_EQ(Endings.size(), 1);
+        Server.SetActive(false);
+    }
+}
+
+// A socket error no datagram can cause (here: the socket number now names a
+// pipe) ends reception, and the reason is reported once.
+TEST_F(ListenerTest, AnUnexpectedSocketErrorEndsReceptionAndIsReported)
+{
+    Activate();
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ASSERT_EQ(::write(pipeEnds[1], "x", 1), 1);
+    ASSERT_GE(::dup2(pipeEnds[0], Server.Bindings()[0]->SocketHandle()), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Endings.isEmpty(); }, 3000));
+    EXPECT_TRUE(Endings[0].startsWith("Socket Error # 10038\r\n")) << Endings[0].constData();
+    QTest::qWait(100);
+    EXPECT_EQ(Endings.size(), 1);
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+}
+
+TEST_F(ListenerTest, DestroyingAnActiveEndpointEndsItsListener)
+{
+    auto server = std::make_unique<TIdUDPServer>();
+    server->Bindings().Add()->SetIP("127.0.0.1");
+    server->SetActive(true);
+    std::this_thread::sleep_for(50ms);
+    QElapsedTimer clock;
+    clock.start();
+    server.reset();
+    EXPECT_LT(clock.elapsed(), 1500);
+}
