@@ -47,6 +47,10 @@ void TLabeledEdit::changeEvent(QEvent *event)
         PlaceLabel();
     } else if (event->type() == QEvent::EnabledChange && FEditLabel) {
         FEditLabel->setEnabled(isEnabled());
+    } else if (event->type() == QEvent::ParentChange && FEditLabel) {
+        // The label stays beside the edit on its new parent.
+        FEditLabel->setParent(parentWidget());
+        PlaceLabel();
     }
 }
 

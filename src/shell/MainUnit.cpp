@@ -5,6 +5,7 @@
 #include "net/IdSocketHandles.h"
 #include "net/IdUDPServer.h"
 #include "platform/cp1251/Ansi.h"
+#include "settings/FormStorage.h"
 #include "shell/TextRoutines.h"
 
 #include <QResizeEvent>
@@ -13,16 +14,21 @@
 
 TfrmMain *frmMain = nullptr;
 
-TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent)
+namespace {
+constexpr QPoint DesignedPosition(301, 177);
+}
+
+TfrmMain::TfrmMain(QWidget *parent) : TForm(parent)
 {
     setupUi(this);
-    const QRect designed = geometry();
-    move(designed.topLeft());
-    FMemoAnchors = QMargins(0, 0, designed.width() - Memo1->geometry().right() - 1,
-                            designed.height() - Memo1->geometry().bottom() - 1);
+    // The form description gives the client size; the designed position is
+    // the window's.
+    move(DesignedPosition);
+    FMemoAnchors = QMargins(0, 0, width() - Memo1->geometry().right() - 1, height() - Memo1->geometry().bottom() - 1);
     Memo1->document()->setUndoRedoEnabled(false);
 
     connect(Button1, &QPushButton::clicked, this, [this] { Guard([this] { Button1Click(); }); });
+    ClipboardViewer1->SetOnChange([this](QObject *Sender) { Guard([&] { ClipboardViewer1Change(Sender); }); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -39,6 +45,14 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent)
     IdUDPServer1->SetDefaultPort(971);
     IdUDPServer1->OnUDPRead = std::bind_front(&TfrmMain::IdUDPServer1UDPRead, this);
     IdUDPServer1->OnListenerEnded = std::bind_front(&TfrmMain::IdUDPServer1ListenerEnded, this);
+
+    FormStorage1 = new TFormStorage(this);
+    FormStorage1->SetLoading();
+    FormStorage1->SetName(QStringLiteral("FormStorage1"));
+    FormStorage1->SetIniFileName("Software\\Orbastel\\V3721Conf");
+    FormStorage1->SetIniSection("MainWindow");
+    FormStorage1->SetUseRegistry(true);
+    FormStorage1->SetStoredPropLines({"leKVIP.Text", "leTMSName.Text", "cbPLDKv2.Checked"});
 
     NotifyLoaded(this);
 }
@@ -67,7 +81,7 @@ void TfrmMain::IdUDPServer1ListenerEnded(QObject *, const QByteArray &Reason)
 
 void TfrmMain::resizeEvent(QResizeEvent *event)
 {
-    QWidget::resizeEvent(event);
+    TForm::resizeEvent(event);
     const QRect memo = Memo1->geometry();
     Memo1->setGeometry(memo.left(), memo.top(),
                        width() - FMemoAnchors.right() - memo.left(),

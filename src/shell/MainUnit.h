@@ -1,13 +1,14 @@
 #pragma once
 
+#include "framework/Form.h"
 #include "ui_MainUnit.h"
 
 #include <QByteArray>
-#include <QWidget>
 #include <array>
 #include <cstdint>
 
 class QTimer;
+class TFormStorage;
 class TIdSocketHandle;
 class TIdUDPServer;
 class TMemoryStream;
@@ -15,7 +16,7 @@ class TMemoryStream;
 // The main window: owns every component of the program and the state the
 // handlers share. The handlers live with the subsystem that gives them
 // meaning (gateway/, tmserver/, clipboard/).
-class TfrmMain : public QWidget, public Ui::frmMain {
+class TfrmMain : public TForm, public Ui::frmMain {
     Q_OBJECT
 
 public:
@@ -32,6 +33,7 @@ public:
     void IdUDPServer1UDPRead(QObject *Sender, TMemoryStream &AData, TIdSocketHandle &ABinding);
     // The endpoint's listener stopped receiving: one log line with the reason.
     void IdUDPServer1ListenerEnded(QObject *Sender, const QByteArray &Reason);
+    void ClipboardViewer1Change(QObject *Sender);
 
     // Composes the TM server message for the current device event and writes
     // it to the TM server's mailslot; a failure is reported in a message box.
@@ -39,12 +41,15 @@ public:
 
     QTimer *Timer1 = nullptr;
     TIdUDPServer *IdUDPServer1 = nullptr;
+    TFormStorage *FormStorage1 = nullptr; // window placement and the three fields
 
     // State shared by the handlers.
     std::array<uint8_t, 6> GatewayMac{}; // from the last identity reply
     QByteArray Host;                     // gateway host, set by "Пуск"
+    QByteArray HostAddress;              // the address Host resolved to at the last "Пуск"
     QByteArray PortText;                 // gateway port as text, set by "Пуск"
     QByteArray ObjectText;               // trimmed clipboard text of the object being handled
+    bool PollFailureShown = false;       // a failed poll's error box is open
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -53,6 +58,9 @@ private:
     // Distances of the log's right and bottom edges from the client area's,
     // kept on every resize: the log is anchored to all four sides.
     QMargins FMemoAnchors;
+    // A clipboard object is being handled; the clipboard changed meanwhile.
+    bool FHandlingClipboardObject = false;
+    bool FClipboardChangedMeanwhile = false;
 };
 
 // The main window, once created.

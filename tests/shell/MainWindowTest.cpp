@@ -31,6 +31,7 @@ TEST(MainWindow, ComponentsSitWhereDesigned)
 {
     TfrmMain window;
     EXPECT_EQ(window.size(), QSize(533, 428));
+    EXPECT_EQ(window.pos(), QPoint(301, 177));
     EXPECT_EQ(window.leKVIP->geometry(), QRect(8, 24, 153, 21));
     EXPECT_EQ(window.leTMSName->geometry(), QRect(168, 24, 145, 21));
     EXPECT_EQ(window.Button1->geometry(), QRect(321, 22, 75, 25));

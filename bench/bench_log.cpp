@@ -1,0 +1,85 @@
+// The log grows for as long as the program runs: the cost of one appended
+// line when the log already holds 1 k, 100 k and 1 M lines, and the memory
+// the log takes per line.
+
+#include "shell/MainUnit.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace {
+TfrmMain *Window = nullptr;
+int64_t LinesInLog = 0;
+
+// A typical line: the hex of a kind C key event.
+const QByteArray HexLine = "23 00 11 22 33 44 55 66 43 00 00 01 2A 05 ";
+
+long ResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = 0;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            status >> value;
+            return value;
+        }
+        status.ignore(1 << 16, '\n');
+    }
+    return 0;
+}
+
+void GrowLogTo(int64_t lines)
+{
+    while (LinesInLog < lines) {
+        Window->LogAppend(HexLine);
+        ++LinesInLog;
+        if (LinesInLog % 4096 == 0)
+            QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+}
+
+// Appends lines to a log already holding `state.range(0)` lines; the lines
+// appended meanwhile are few against the size, so the size stays as named.
+void AppendAt(benchmark::State &state)
+{
+    GrowLogTo(state.range(0));
+    for (auto _ : state) {
+        Window->LogAppend(HexLine);
+        ++LinesInLog;
+    }
+    QCoreApplication::processEvents();
+    state.counters["lines"] = double(LinesInLog);
+}
+} // namespace
+
+BENCHMARK(AppendAt)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    auto window = std::make_unique<TfrmMain>();
+    Window = window.get();
+    window->Timer1->stop();
+    window->show();
+    QCoreApplication::processEvents();
+
+    benchmark::Initialize(&argc, argv);
+    const long before = ResidentKiB();
+    const int64_t linesBefore = LinesInLog;
+    benchmark::RunSpecifiedBenchmarks();
+    const long after = ResidentKiB();
+    std::printf("log memory: %.1f bytes per line over %lld lines (resident %ld -> %ld KiB)\n",
+                double(after - before) * 1024.0 / double(LinesInLog - linesBefore),
+                static_cast<long long>(LinesInLog - linesBefore), before, after);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/clipboard/ClipboardWindow.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <cstdint>
+
+class QMimeData;
+
+// Reading the system clipboard in clipboard formats, over the MIME data of
+// Qt's clipboard:
+//   text/plain...                CF_TEXT (cp1251) and CF_OEMTEXT (cp866),
+//                                both rendered from the text
+//   image/..., application/x-qt-image
+//                                CF_BITMAP (a bitmap object)
+//   application/x-qt-windows-mime;value="NAME"
+//                                the standard format NAME ("CF_PALETTE" holds
+//                                a palette block, "CF_OEMTEXT" raw bytes ...)
+//                                or else the format registered as NAME
+//   any other MIME type          the format registered under the MIME type
+//                                (names without '/', such as the X11
+//                                selection target TARGETS, are no formats)
+// Formats are listed in the order of the MIME types. CF_PALETTE is read as a
+// palette object (see PaletteFromBlock), every other format as a memory block.
+
+namespace ClipboardApi {
+
+constexpr uint32_t CF_TEXT = 1;
+constexpr uint32_t CF_BITMAP = 2;
+constexpr uint32_t CF_METAFILEPICT = 3;
+constexpr uint32_t CF_OEMTEXT = 7;
+constexpr uint32_t CF_PALETTE = 9;
+constexpr uint32_t CF_ENHMETAFILE = 14;
+
+// A format id for a name, from 0xC000 on; the same id for the same name
+// (letter case ignored) for as long as the process runs; 0 for an empty
+// name or when the range is used up.
+uint32_t RegisterClipboardFormat(const QString &name);
+// The registered name, or the name of a standard format ("CF_TEXT"); empty
+// when the id is neither.
+QString ClipboardFormatName(uint32_t format);
+
+// The MIME type that carries the format called name.
+QString WindowsMimeType(const QString &name);
+
+// One clipboard format and the MIME type it comes from.
+struct TMimeFormat {
+    uint32_t Format;
+    QString Mime;
+    bool operator==(const TMimeFormat &) const = default;
+};
+// The clipboard formats that MIME data holds, each once, in order.
+QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data);
+
+// A palette object made from a palette block: 16-bit version 0x0300, 16-bit
+// entry count, then 4 bytes per entry (red, green, blue, flags), little
+// endian. A block shorter than its count says gives the entries it holds;
+// 0 when it holds none or the header is wrong.
+uint32_t PaletteFromBlock(const QByteArray &block);
+
+// Format availability and count need no open clipboard.
+bool IsClipboardFormatAvailable(uint32_t format);
+int CountClipboardFormats();
+
+// Exclusive access: fails while another window holds the clipboard open.
+bool OpenClipboard(TWindowHandle window);
+bool CloseClipboard();
+TWindowHandle GetOpenClipboardWindow();
+
+// These need the clipboard open. The next format after previous (0: the
+// first), 0 at the end.
+uint32_t EnumClipboardFormats(uint32_t previous);
+// A memory block, or for CF_BITMAP a bitmap object and for CF_PALETTE a
+// palette object; 0 when the format is absent or cannot be rendered. The
+// data belongs to the clipboard: it is freed when the clipboard is closed
+// or its contents change.
+uint32_t GetClipboardData(uint32_t format);
+
+// Memory blocks by handle: address (nullptr for an unknown handle) and size.
+const char *GlobalLock(uint32_t block);
+void GlobalUnlock(uint32_t block);
+qsizetype GlobalSize(uint32_t block);
+
+// Connects the system clipboard's change signal (once per application):
+// on every change the data rendered so far is freed, then the viewer chain
+// is notified (ClipboardChanged). Reading the clipboard connects it too.
+void WatchSystemClipboard();
+
+} // namespace ClipboardApi

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "clipboard/ObjAction2.h"
+
+#include <QEvent>
+#include <QStringList>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+// Acts on the object dialog from inside its modal loop: each time the dialog
+// is shown, the next queued action runs once the loop is running. A showing
+// with no action queued is closed after a second and counted as unexpected,
+// so a test that expects no dialog fails instead of hanging.
+class DialogDriver : public QObject {
+public:
+    using Action = std::function<void(TfrmObjAction2 &)>;
+
+    explicit DialogDriver(TfrmObjAction2 &dialog) : FDialog(dialog) { dialog.installEventFilter(this); }
+    ~DialogDriver() override { FDialog.removeEventFilter(this); }
+
+    void Then(Action action) { FActions.push_back(std::move(action)); }
+
+    // What the dialog showed in Label2 at each showing.
+    QStringList Labels;
+    int Unexpected = 0;
+
+    // Actions on the dialog the way the operator takes them.
+    static Action Click(int templateNumber)
+    {
+        return [templateNumber](TfrmObjAction2 &d) { d.TemplateButton(templateNumber)->click(); };
+    }
+    static Action Ignore()
+    {
+        return [](TfrmObjAction2 &d) { d.Button4->click(); };
+    }
+    static Action CloseFromTitleBar()
+    {
+        return [](TfrmObjAction2 &d) { d.close(); };
+    }
+    // A key pressed in whatever has the focus once the dialog is active.
+    static Action Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        return [key, modifiers](TfrmObjAction2 &d) {
+            (void)QTest::qWaitForWindowActive(&d, 1000);
+            QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, key, modifiers);
+        };
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &FDialog && event->type() == QEvent::Show) {
+            Labels << FDialog.Label2->text();
+            const int showing = Labels.size();
+            if (!FActions.empty()) {
+                Action action = std::move(FActions.front());
+                FActions.pop_front();
+                QTimer::singleShot(0, this, [this, action = std::move(action)] { action(FDialog); });
+            }
+            QTimer::singleShot(1000, this, [this, showing] {
+                if (FDialog.isVisible() && Labels.size() == showing) {
+                    ++Unexpected;
+                    FDialog.done(ObjActionClosed);
+                }
+            });
+        }
+        return false;
+    }
+
+private:
+    TfrmObjAction2 &FDialog;
+    std::deque<Action> FActions;
+};

@@ -1,0 +1,185 @@
+#include "clipboard/ObjAction2.h"
+#include "clipboard/DialogDriver.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+struct Element {
+    QWidget *widget;
+    QRect geometry;
+    const char *text;
+};
+
+QList<QWidget *> TabChain(QWidget *first)
+{
+    QList<QWidget *> order;
+    QWidget *w = first;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus)
+            order << w;
+        w = w->nextInFocusChain();
+    } while (w != first && order.size() < 20);
+    return order;
+}
+} // namespace
+
+TEST(ObjAction2, LaidOutAsDesigned)
+{
+    TfrmObjAction2 d;
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Выберите желамое действие"));
+    EXPECT_EQ(d.size(), QSize(394, 257));
+    EXPECT_EQ(d.minimumSize(), d.maximumSize());
+    const Element elements[] = {
+        {d.Label1, {0, 8, 393, 16}, "В буфере обмена обнаружен объект: "},
+        {d.Label2, {8, 30, 377, 16}, "#TC0:1:1"},
+        {d.btnTemplate0, {8, 54, 377, 25}, "Поместить с шаблоном &0"},
+        {d.btnTemplate1, {8, 87, 377, 25}, "Поместить с шаблоном &1"},
+        {d.btnTemplate2, {8, 112, 377, 25}, "Поместить с шаблоном &2"},
+        {d.btnTemplate3, {8, 137, 377, 25}, "Поместить с шаблоном &3"},
+        {d.btnTemplate4, {8, 162, 377, 25}, "Поместить с шаблоном &4"},
+        {d.btnTemplate5, {8, 187, 377, 25}, "Поместить с шаблоном &5"},
+        {d.Button4, {8, 226, 377, 25}, "Не обращать внимания"},
+    };
+    for (const Element &e : elements) {
+        EXPECT_EQ(e.widget->geometry(), e.geometry) << e.text;
+        const QString text = e.widget->property("text").toString();
+        EXPECT_EQ(text, QString::fromUtf8(e.text));
+    }
+    for (int n = 0; n < ObjActionTemplateCount; ++n)
+        EXPECT_EQ(d.TemplateButton(n)->text().right(2), QStringLiteral("&") + QString::number(n));
+
+    // Heights -13 and -15 at 96 dpi are 10 and 11 points; the rest -11, 8 points.
+    EXPECT_EQ(d.Label1->font().pointSize(), 10);
+    EXPECT_FALSE(d.Label1->font().bold());
+    EXPECT_EQ(d.Label2->font().pointSize(), 11);
+    EXPECT_TRUE(d.Label2->font().bold());
+    EXPECT_EQ(d.btnTemplate3->font().pointSize(), 8);
+    for (QLabel *label : {d.Label1, d.Label2}) {
+        EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    }
+}
+
+TEST(ObjAction2, FixedBorderAboveOtherWindows)
+{
+    TfrmObjAction2 d;
+    const Qt::WindowFlags flags = d.windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_FALSE(d.isSizeGripEnabled());
+    d.resize(600, 400);
+    EXPECT_EQ(d.size(), QSize(394, 257));
+}
+
+TEST(ObjAction2, OnlyTheFirstTemplateIsTheDefaultButton)
+{
+    TfrmObjAction2 d;
+    EXPECT_TRUE(d.btnTemplate0->isDefault());
+    for (QPushButton *b : {d.btnTemplate1, d.btnTemplate2, d.btnTemplate3, d.btnTemplate4, d.btnTemplate5, d.Button4})
+        EXPECT_FALSE(b->isDefault()) << b->objectName().toStdString();
+}
+
+TEST(ObjAction2, TabOrderPutsIgnoreAfterTheThirdTemplate)
+{
+    TfrmObjAction2 d;
+    d.show();
+    const QList<QWidget *> expected = {d.btnTemplate0, d.btnTemplate1, d.btnTemplate2, d.Button4,
+                                       d.btnTemplate3, d.btnTemplate4, d.btnTemplate5};
+    EXPECT_EQ(TabChain(d.btnTemplate0), expected);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    EXPECT_EQ(QApplication::focusWidget(), d.btnTemplate0);
+}
+
+TEST(ObjAction2, EveryButtonClosesWithItsResult)
+{
+    TfrmObjAction2 d;
+    DialogDriver driver(d);
+    for (int n = 0; n < ObjActionTemplateCount; ++n) {
+        driver.Then(DialogDriver::Click(n));
+        EXPECT_EQ(d.exec(), 20 + n);
+        EXPECT_FALSE(d.isVisible());
+    }
+    driver.Then(DialogDriver::Ignore());
+    EXPECT_EQ(d.exec(), 6);
+    driver.Then(DialogDriver::CloseFromTitleBar());
+    EXPECT_EQ(d.exec(), 2);
+    EXPECT_EQ(driver.Unexpected, 0);
+}
+
+TEST(ObjAction2, KeyboardChoosesTemplates)
+{
+    TfrmObjAction2 d;
+    DialogDriver driver(d);
+    // Enter right after opening: the default button, which has the focus.
+    driver.Then(DialogDriver::Key(Qt::Key_Return));
+    EXPECT_EQ(d.exec(), 20);
+    driver.Then(DialogDriver::Key(Qt::Key_Enter, Qt::KeypadModifier));
+    EXPECT_EQ(d.exec(), 20);
+    // Accelerator digits, with Alt or alone.
+    driver.Then(DialogDriver::Key(Qt::Key_3, Qt::AltModifier));
+    EXPECT_EQ(d.exec(), 23);
+    driver.Then(DialogDriver::Key(Qt::Key_5));
+    EXPECT_EQ(d.exec(), 25);
+    driver.Then(DialogDriver::Key(Qt::Key_1, Qt::KeypadModifier));
+    EXPECT_EQ(d.exec(), 21);
+    // Enter on another focused button presses that one.
+    driver.Then([](TfrmObjAction2 &dialog) {
+        dialog.Button4->setFocus();
+        QTest::keyClick(dialog.Button4, Qt::Key_Return);
+    });
+    EXPECT_EQ(d.exec(), 6);
+    EXPECT_EQ(driver.Unexpected, 0);
+}
+
+TEST(ObjAction2, EscapeAndOtherDigitsLeaveTheDialogOpen)
+{
+    TfrmObjAction2 d;
+    DialogDriver driver(d);
+    bool stillOpen = false;
+    driver.Then([&stillOpen](TfrmObjAction2 &dialog) {
+        (void)QTest::qWaitForWindowActive(&dialog, 1000);
+        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_6, Qt::Key_9, Qt::Key_A})
+            QTest::keyClick(dialog.focusWidget(), key);
+        stillOpen = dialog.isVisible();
+        dialog.btnTemplate2->click();
+    });
+    EXPECT_EQ(d.exec(), 22);
+    EXPECT_TRUE(stillOpen);
+}
+
+TEST(ObjAction2, CentredOnTheScreenWhenShown)
+{
+    TfrmObjAction2 d;
+    d.move(0, 0);
+    d.show();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect frame = d.frameGeometry();
+    EXPECT_LE(std::abs(frame.center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(frame.center().y() - screen.center().y()), 1);
+}
+
+TEST(ObjAction2, ClosingGivesTheFocusBackToTheWindowThatHadIt)
+{
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("other"));
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+
+    TfrmObjAction2 d;
+    DialogDriver driver(d);
+    bool dialogActive = false;
+    driver.Then([&dialogActive](TfrmObjAction2 &dialog) {
+        dialogActive = QTest::qWaitForWindowActive(&dialog, 1000);
+        dialog.btnTemplate1->click();
+    });
+    EXPECT_EQ(d.exec(), 21);
+    EXPECT_TRUE(dialogActive);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&other, 1000));
+    EXPECT_EQ(QApplication::activeWindow(), &other);
+}

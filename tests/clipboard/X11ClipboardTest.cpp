@@ -1,0 +1,121 @@
+// The viewer on the real X11 clipboard: a private Xvfb server, the
+// clipboard-watch tool on it (the viewer as the main window has it), and
+// xclip setting the clipboard as another program would.
+
+#include "support/Ansi.h"
+#include "support/ClipboardContent.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace {
+// Starts a process and ends it, whatever happens to the test.
+struct TChild {
+    QProcess Process;
+    TChild(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+    {
+        Process.setProcessEnvironment(environment);
+        Process.start(program, arguments);
+    }
+    ~TChild()
+    {
+        if (Process.state() != QProcess::NotRunning) {
+            Process.terminate();
+            if (!Process.waitForFinished(3000)) {
+                Process.kill();
+                Process.waitForFinished(3000);
+            }
+        }
+    }
+};
+
+// Reads lines from a process until one starts with prefix; empty on timeout.
+// Every line read is kept in seen.
+QByteArray WaitForLine(QProcess &process, const QByteArray &prefix, QByteArrayList &seen, int timeoutMs = 15000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        while (process.canReadLine()) {
+            const QByteArray line = process.readLine().trimmed();
+            seen << line;
+            if (line.startsWith(prefix))
+                return line;
+        }
+        if (!process.waitForReadyRead(200) && process.state() == QProcess::NotRunning && !process.canReadLine())
+            break;
+    }
+    return QByteArray();
+}
+
+// Puts data on the X11 clipboard; xclip serves it until another owner
+// takes the clipboard over.
+std::unique_ptr<TChild> Xclip(const QProcessEnvironment &environment, const QStringList &arguments, const QByteArray &data)
+{
+    auto xclip = std::make_unique<TChild>(QStandardPaths::findExecutable(QStringLiteral("xclip")),
+                                          QStringList{QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-quiet")} + arguments,
+                                          environment);
+    EXPECT_TRUE(xclip->Process.waitForStarted(5000));
+    xclip->Process.write(data);
+    // Nothing runs this process's event loop meanwhile: write out now.
+    while (xclip->Process.bytesToWrite() > 0 && xclip->Process.waitForBytesWritten(5000)) {
+    }
+    xclip->Process.closeWriteChannel();
+    return xclip;
+}
+} // namespace
+
+TEST(X11Clipboard, ChangesMadeByAnotherProgramReachTheViewer)
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    ASSERT_FALSE(xvfb.isEmpty()) << "Xvfb is missing (scripts/deps installs it)";
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty()) << "xclip is missing (scripts/deps installs it)";
+
+    // Xvfb picks a free display itself and writes its number to stdout.
+    TChild server(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                         QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("640x480x24")});
+    QByteArrayList serverLines;
+    const QByteArray display = WaitForLine(server.Process, "", serverLines);
+    ASSERT_FALSE(display.isEmpty()) << server.Process.readAllStandardError().toStdString();
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(display));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.remove(QStringLiteral("XAUTHORITY"));
+
+    TChild watch(QStringLiteral(V3721_TOOLS_DIR "/clipboard-watch/clipboard-watch"), {QStringLiteral("--count"), QStringLiteral("4")},
+                 environment);
+    QByteArrayList seen;
+    // Joining the chain brings the first change, with an empty clipboard.
+    EXPECT_EQ(WaitForLine(watch.Process, "change", seen), "change 1 formats= text=");
+    EXPECT_EQ(WaitForLine(watch.Process, "preview", seen), "preview none");
+
+    // Each xclip serves the clipboard until the next one takes it over and
+    // then ends by itself; ending one early would empty the clipboard.
+    std::vector<std::unique_ptr<TChild>> xclips;
+    xclips.push_back(Xclip(environment, {}, QStringLiteral("#TC0:1:1 Объект").toUtf8()));
+    EXPECT_EQ(WaitForLine(watch.Process, "change", seen),
+              "change 2 formats=CF_TEXT,CF_OEMTEXT text=" + A("#TC0:1:1 Объект").toHex());
+    EXPECT_TRUE(WaitForLine(watch.Process, "preview", seen).startsWith("preview TMemo "));
+
+    xclips.push_back(Xclip(environment, {QStringLiteral("-t"), QStringLiteral("image/png")},
+                           ClipboardContent::Encoded(ClipboardContent::Filled(30, 20, Qt::red), "PNG")));
+    EXPECT_EQ(WaitForLine(watch.Process, "change", seen), "change 3 formats=CF_BITMAP text=");
+    EXPECT_EQ(WaitForLine(watch.Process, "preview", seen), "preview TImage 30x20");
+
+    // Broken image data: an empty image and nothing worse.
+    xclips.push_back(Xclip(environment, {QStringLiteral("-t"), QStringLiteral("image/png")}, QByteArray(4096, '\x89')));
+    EXPECT_EQ(WaitForLine(watch.Process, "change", seen), "change 4 formats=CF_BITMAP text=");
+    EXPECT_TRUE(WaitForLine(watch.Process, "preview", seen).endsWith(" empty"));
+
+    ASSERT_TRUE(watch.Process.waitForFinished(10000));
+    EXPECT_EQ(watch.Process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(watch.Process.exitCode(), 0);
+    for (const QByteArray &line : seen)
+        EXPECT_FALSE(line.startsWith("error")) << line.toStdString();
+}

@@ -1,0 +1,228 @@
+// "Пуск" and the poll, on the wire: a socket on a loopback address plays the
+// gateway. The endpoint binds local port 971, so these tests hold the port's
+// lock.
+
+#include "gateway/GatewayProtocol.h"
+#include "net/IdSocketHandle.h"
+#include "net/IdSocketHandles.h"
+#include "net/IdUDPServer.h"
+#include "platform/mailslot/Mailslot.h"
+#include "shell/DeviceEvent.h"
+#include "shell/MainUnit.h"
+#include "support/BeepRecorder.h"
+#include "support/MessageBoxRecorder.h"
+#include "tmserver/TmMessage.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+const TMacAddress Mac{0x02, 0x00, 0x00, 0x37, 0x21, 0x01};
+
+// A datagram socket on a loopback address, standing in for the gateway.
+class FakeGateway {
+public:
+    explicit FakeGateway(const char *address = "127.0.0.1")
+    {
+        FSocket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        ::inet_pton(AF_INET, address, &local.sin_addr);
+        socklen_t length = sizeof local;
+        if (::bind(FSocket, reinterpret_cast<sockaddr *>(&local), length) == 0)
+            ::getsockname(FSocket, reinterpret_cast<sockaddr *>(&local), &length);
+        Port = ntohs(local.sin_port);
+    }
+    ~FakeGateway() { ::close(FSocket); }
+
+    // The next datagram and the port it came from.
+    std::optional<std::pair<QByteArray, int>> Receive(int timeoutMs = 2000)
+    {
+        pollfd entry{FSocket, POLLIN, 0};
+        if (::poll(&entry, 1, timeoutMs) <= 0)
+            return std::nullopt;
+        char buffer[2048];
+        sockaddr_in from{};
+        socklen_t length = sizeof from;
+        const ssize_t n = ::recvfrom(FSocket, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr *>(&from), &length);
+        if (n < 0)
+            return std::nullopt;
+        return std::pair{QByteArray(buffer, n), int(ntohs(from.sin_port))};
+    }
+
+    void SendToProgram(const QByteArray &datagram)
+    {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        to.sin_port = htons(971);
+        ::sendto(FSocket, datagram.constData(), datagram.size(), 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
+    }
+
+    int Port = 0;
+
+private:
+    int FSocket = -1;
+};
+
+// Runs the test's event loop until `done` or the time is up.
+template <class Done>
+bool PumpUntil(Done done, int timeoutMs = 2000)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        if (done())
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+}
+
+class GatewayLink : public testing::Test {
+protected:
+    void SetUp() override { DeviceEvent = {}; }
+    void TearDown() override { DeviceEvent = {}; }
+
+    void Press(const QString &address)
+    {
+        window.leKVIP->setText(address);
+        window.Button1->click();
+    }
+
+    BeepRecorder beeps;
+    MessageBoxRecorder boxes;
+    TfrmMain window;
+};
+} // namespace
+
+TEST_F(GatewayLink, StartGreetsTheTypedPortFromLocalPort971)
+{
+    FakeGateway gateway("127.0.0.5");
+    Press(QStringLiteral("127.0.0.5:%1").arg(gateway.Port));
+    ASSERT_TRUE(boxes.Boxes.isEmpty()) << boxes.Boxes[0].Text.constData();
+    const auto greeting = gateway.Receive();
+    ASSERT_TRUE(greeting);
+    EXPECT_EQ(greeting->first, QByteArray("GD"));
+    EXPECT_EQ(greeting->second, 971);
+    EXPECT_EQ(window.Host, "127.0.0.5");
+    EXPECT_EQ(window.PortText, QByteArray::number(gateway.Port));
+    EXPECT_EQ(window.IdUDPServer1->DefaultPort(), gateway.Port);
+    EXPECT_TRUE(window.IdUDPServer1->Active());
+    EXPECT_EQ(window.IdUDPServer1->Bindings().Count(), 1);
+    EXPECT_EQ(window.IdUDPServer1->Bindings().Items(0)->Port(), 971);
+
+    // Pressed again with another field: host and port are taken anew, the
+    // endpoint stays as it is, and the greeting goes out again.
+    FakeGateway second("127.0.0.6");
+    Press(QStringLiteral("127.0.0.6:%1").arg(second.Port));
+    const auto again = second.Receive();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->first, QByteArray("GD"));
+    EXPECT_EQ(again->second, 971);
+    EXPECT_FALSE(gateway.Receive(100));
+    EXPECT_EQ(window.Host, "127.0.0.6");
+}
+
+TEST_F(GatewayLink, PortTextDefaultsTo971)
+{
+    for (const char *field : {"127.0.0.5", "127.0.0.5:", "127.0.0.5:abc"}) {
+        Press(QString::fromLatin1(field));
+        EXPECT_EQ(window.Host, "127.0.0.5") << field;
+        EXPECT_EQ(window.IdUDPServer1->DefaultPort(), 971) << field;
+    }
+    EXPECT_EQ(window.PortText, "abc");
+    Press(QStringLiteral("127.0.0.5"));
+    EXPECT_EQ(window.PortText, "971");
+}
+
+TEST_F(GatewayLink, PollsCarryTheLearntMacOnlyOnceStarted)
+{
+    FakeGateway gateway;
+    // Before "Пуск" a tick sends nothing and opens nothing.
+    window.Timer1Timer();
+    EXPECT_FALSE(window.IdUDPServer1->Active());
+
+    Press(QStringLiteral("127.0.0.1:%1").arg(gateway.Port));
+    ASSERT_EQ(gateway.Receive()->first, QByteArray("GD"));
+    window.Timer1Timer();
+    const auto first = gateway.Receive();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->first, PollDatagram({}));
+    EXPECT_EQ(first->first.toHex(' '), "44 44 00 00 00 00 00 00 34");
+
+    gateway.SendToProgram(IdentityReplyDatagram(Mac));
+    ASSERT_TRUE(PumpUntil([&] { return window.GatewayMac == Mac; }));
+    window.Timer1Timer();
+    const auto second = gateway.Receive();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->first, PollDatagram(Mac));
+    EXPECT_EQ(second->second, 971);
+    EXPECT_TRUE(boxes.Boxes.isEmpty());
+}
+
+TEST_F(GatewayLink, HostWithLeadingZerosIsHeardWhenItAnswers)
+{
+    TMailslotServer mailslot;
+    ASSERT_EQ(mailslot.Create(TmMailslotPath("TMS")), MailslotError::Success);
+    FakeGateway gateway;
+    Press(QStringLiteral("127.000.00.001:%1").arg(gateway.Port));
+    ASSERT_EQ(gateway.Receive()->first, QByteArray("GD"));
+    EXPECT_EQ(window.HostAddress, "127.0.0.1");
+    gateway.SendToProgram(IdentityReplyDatagram(Mac));
+    ASSERT_TRUE(PumpUntil([&] { return window.GatewayMac == Mac; }));
+    gateway.SendToProgram(KindBDatagram(Mac, 1, 2, 3));
+    std::optional<QByteArray> message;
+    ASSERT_TRUE(PumpUntil([&] { return (message = mailslot.Read(0)).has_value(); })) << window.Memo1->toPlainText().toStdString();
+    EXPECT_EQ(*message, ComposeTmMessage({false, 1, 2, 3}, "127.000.00.001", true, {}));
+    EXPECT_FALSE(window.Memo1->toPlainText().contains(QStringLiteral("Несовпадение")));
+}
+
+TEST_F(GatewayLink, FailedResolutionForgetsTheAddressOfTheLastStart)
+{
+    FakeGateway gateway;
+    Press(QStringLiteral("LOCALHOST:%1").arg(gateway.Port));
+    EXPECT_EQ(window.HostAddress, "127.0.0.1");
+    // A name with a label longer than 63 characters is refused by the
+    // resolver at once: the greeting fails and the gateway of the previous
+    // start is no longer heard.
+    const QString unresolvable = QString(64, QLatin1Char('a')) + QStringLiteral(".invalid");
+    Press(unresolvable + QStringLiteral(":%1").arg(gateway.Port));
+    ASSERT_EQ(boxes.Boxes.size(), 1) << window.HostAddress.constData();
+    EXPECT_TRUE(window.HostAddress.isEmpty());
+    EXPECT_EQ(window.Host, unresolvable.toLatin1());
+    gateway.SendToProgram(IdentityReplyDatagram(Mac));
+    ASSERT_TRUE(PumpUntil([&] { return window.Memo1->toPlainText().contains(QStringLiteral("Несовпадение IP-адреса (127.0.0.1)")); }));
+    EXPECT_EQ(window.GatewayMac, TMacAddress{});
+}
+
+TEST_F(GatewayLink, FailingPollOpensNoSecondBoxWhileOneIsShown)
+{
+    // Sending to the broadcast address is refused without the broadcast
+    // permission: every greeting and every poll fails.
+    Press(QStringLiteral("255.255.255.255"));
+    ASSERT_EQ(boxes.Boxes.size(), 1);
+    ASSERT_TRUE(window.IdUDPServer1->Active());
+
+    // The error box's own loop delivers the next ticks while it is open.
+    int shown = 0;
+    const TMessageBoxHandler previous = SetMessageBoxHandler([&](const QByteArray &, const QByteArray &, TMsgIcon) {
+        if (++shown == 1) {
+            window.Timer1Timer();
+            window.Timer1Timer();
+        }
+    });
+    window.Timer1Timer();
+    EXPECT_EQ(shown, 1);
+    // Once it is closed, the next failure is shown again.
+    window.Timer1Timer();
+    EXPECT_EQ(shown, 2);
+    SetMessageBoxHandler(previous);
+}

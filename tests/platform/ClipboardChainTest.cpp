@@ -1,0 +1,90 @@
+#include "platform/clipboard/ClipboardChain.h"
+#include "support/ClipboardContent.h"
+
+#include <gtest/gtest.h>
+#include <tuple>
+#include <vector>
+
+using namespace ClipboardApi;
+
+namespace {
+using TMessage = std::tuple<uint32_t, uintptr_t, intptr_t>;
+
+// A window that records its messages.
+struct TProbe {
+    std::vector<TMessage> Messages;
+    TWindowHandle Handle = CreateWindow([this](uint32_t m, uintptr_t w, intptr_t l) { Messages.emplace_back(m, w, l); });
+    ~TProbe() { DestroyWindow(Handle); }
+};
+} // namespace
+
+TEST(ClipboardChain, JoiningReturnsThePreviousFirstAndNotifiesAtOnce)
+{
+    TProbe a, b;
+    const TWindowHandle before = GetClipboardViewer();
+    EXPECT_EQ(SetClipboardViewer(a.Handle), before);
+    EXPECT_EQ(a.Messages, (std::vector<TMessage>{{WM_DRAWCLIPBOARD, 0, 0}}));
+    EXPECT_EQ(SetClipboardViewer(b.Handle), a.Handle);
+    EXPECT_EQ(a.Messages.size(), 1u) << "only the joining window is notified";
+    EXPECT_EQ(GetClipboardViewer(), b.Handle);
+
+    // A change reaches the first member only; passing it on is the members' job.
+    ClipboardContent::SetText(QStringLiteral("x"));
+    EXPECT_EQ(b.Messages.size(), 2u);
+    EXPECT_EQ(a.Messages.size(), 1u);
+
+    ChangeClipboardChain(b.Handle, a.Handle);
+    ChangeClipboardChain(a.Handle, before);
+}
+
+TEST(ClipboardChain, LeavingTellsTheFirstMember)
+{
+    TProbe a, b, c;
+    const TWindowHandle before = GetClipboardViewer();
+    SetClipboardViewer(a.Handle);
+    SetClipboardViewer(b.Handle);
+    SetClipboardViewer(c.Handle);
+    c.Messages.clear();
+    b.Messages.clear();
+
+    ChangeClipboardChain(b.Handle, a.Handle); // from the middle
+    EXPECT_EQ(c.Messages, (std::vector<TMessage>{{WM_CHANGECBCHAIN, b.Handle, intptr_t(a.Handle)}}));
+    EXPECT_TRUE(b.Messages.empty());
+    EXPECT_EQ(GetClipboardViewer(), c.Handle);
+
+    ChangeClipboardChain(c.Handle, a.Handle); // the first member: its successor takes its place
+    EXPECT_EQ(GetClipboardViewer(), a.Handle);
+    EXPECT_EQ(a.Messages.back(), TMessage(WM_CHANGECBCHAIN, c.Handle, intptr_t(a.Handle)));
+
+    ChangeClipboardChain(a.Handle, before);
+    EXPECT_EQ(GetClipboardViewer(), before);
+}
+
+TEST(ClipboardWindow, DestroyedWindowsGetTheirLastMessageAndNothingAfter)
+{
+    std::vector<uint32_t> messages;
+    const TWindowHandle w = CreateWindow([&](uint32_t m, uintptr_t, intptr_t) { messages.push_back(m); });
+    EXPECT_TRUE(IsWindow(w));
+    SendMessage(w, WM_DRAWCLIPBOARD, 0, 0);
+    EXPECT_TRUE(DestroyWindow(w));
+    EXPECT_FALSE(IsWindow(w));
+    SendMessage(w, WM_DRAWCLIPBOARD, 0, 0);
+    EXPECT_FALSE(DestroyWindow(w));
+    EXPECT_EQ(messages, (std::vector<uint32_t>{WM_DRAWCLIPBOARD, WM_NCDESTROY}));
+    EXPECT_NE(CreateWindow({}), w) << "handles are not reused";
+    SendMessage(0, WM_DRAWCLIPBOARD, 0, 0);
+}
+
+TEST(ClipboardWindow, AWindowMayDestroyItselfWhileHandlingAMessage)
+{
+    int calls = 0;
+    TWindowHandle w = 0;
+    w = CreateWindow([&](uint32_t m, uintptr_t, intptr_t) {
+        ++calls;
+        if (m == WM_DRAWCLIPBOARD)
+            DestroyWindow(w);
+    });
+    SendMessage(w, WM_DRAWCLIPBOARD, 0, 0);
+    EXPECT_EQ(calls, 2); // the message and WM_NCDESTROY
+    EXPECT_FALSE(IsWindow(w));
+}

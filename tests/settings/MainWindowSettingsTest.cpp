@@ -1,0 +1,363 @@
+// The settings of the main window as the operator meets them: what a first
+// start, a close and the next start do with the placement and the three
+// fields.
+
+#include "RegistryValues.h"
+#include "platform/placement/ScreenMetrics.h"
+#include "platform/registry/Registry.h"
+#include "settings/FormStorage.h"
+#include "shell/MainUnit.h"
+#include "support/MessageBoxRecorder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace RV = RegistryValues;
+
+namespace {
+const QByteArray Key = "Software\\Orbastel\\V3721Conf";
+const QByteArray Section = Key + "\\MainWindow";
+
+QByteArray NormPos(const QRect &r)
+{
+    return QByteArray::number(r.x()) + ',' + QByteArray::number(r.y()) + ',' + QByteArray::number(r.x() + r.width())
+           + ',' + QByteArray::number(r.y() + r.height());
+}
+
+// Where the window stands when nothing is stored.
+QRect DesignedGeometry()
+{
+    TfrmMain window;
+    window.FormStorage1->SetActive(false);
+    window.show();
+    QApplication::processEvents();
+    return window.geometry();
+}
+
+// Shows a new main window with what is stored, then lets it go without
+// saving anything.
+struct Started {
+    TfrmMain Window;
+    Started()
+    {
+        Window.show();
+        QApplication::processEvents();
+    }
+    ~Started() { Window.FormStorage1->SetActive(false); }
+};
+} // namespace
+
+TEST(MainWindowSettings, AFreshStartShowsTheDesignAndTheFirstCloseWritesEveryValue)
+{
+    const QRect designed = DesignedGeometry();
+    EXPECT_EQ(designed.size(), QSize(533, 428));
+    EXPECT_FALSE(RV::KeyExists(Key));
+    {
+        TfrmMain window;
+        window.show();
+        QApplication::processEvents();
+        EXPECT_EQ(window.geometry(), designed);
+        EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(301, 177));
+        EXPECT_EQ(window.leKVIP->text(), QString());
+        EXPECT_EQ(window.leTMSName->text(), QStringLiteral("TMS"));
+        EXPECT_TRUE(window.cbPLDKv2->isChecked());
+        EXPECT_TRUE(RV::KeyExists(Key)) << "the key exists from the first restore on";
+        EXPECT_FALSE(RV::KeyExists(Section)) << "nothing is written before the close";
+        window.close();
+    }
+    const QByteArray suffix = ScreenSizeSuffix();
+    EXPECT_EQ(RV::Names(Section),
+              (QList<QByteArray>{"FormVersion", "Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos" + suffix, "MinMaxPos",
+                                 "NormPos" + suffix, "NormPos", "Visible", "leKVIP_Text", "leTMSName_Text",
+                                 "cbPLDKv2_Checked"}));
+    EXPECT_EQ(RV::Get(Section, "FormVersion"), "0");
+    EXPECT_EQ(RV::Get(Section, "Flags"), "0");
+    EXPECT_EQ(RV::Get(Section, "ShowCmd"), "1");
+    EXPECT_EQ(RV::Get(Section, "PixelsPerInch"), QByteArray::number(Wnd::ScreenPixelsPerInch()));
+    EXPECT_EQ(RV::Get(Section, "MinMaxPos"), "-1,-1,-4,-4");
+    EXPECT_EQ(RV::Get(Section, "MinMaxPos" + suffix), "-1,-1,-4,-4");
+    EXPECT_EQ(RV::Get(Section, "NormPos"), NormPos(designed));
+    EXPECT_EQ(RV::Get(Section, "NormPos" + suffix), NormPos(designed));
+    EXPECT_EQ(RV::Get(Section, "Visible"), "0");
+    EXPECT_EQ(RV::Get(Section, "leKVIP_Text"), "");
+    EXPECT_EQ(RV::Get(Section, "leTMSName_Text"), "TMS");
+    EXPECT_EQ(RV::Get(Section, "cbPLDKv2_Checked"), "True");
+    // Importable as it is: a REGEDIT4 export of the key.
+    EXPECT_TRUE(RV::HiveBytes().startsWith("REGEDIT4\r\n"));
+    EXPECT_TRUE(RV::HiveBytes().contains("[HKEY_CURRENT_USER\\Software\\Orbastel\\V3721Conf\\MainWindow]\r\n"
+                                         "\"FormVersion\"=\"0\"\r\n"));
+}
+
+TEST(MainWindowSettings, TheNextStartRestoresThePlacementAndTheFields)
+{
+    {
+        TfrmMain window;
+        window.show();
+        window.setGeometry(200, 150, 640, 480);
+        window.leKVIP->setText(QStringLiteral("  10.0.0.5:971 \t"));
+        window.leTMSName->setText(QStringLiteral("Сервер"));
+        window.cbPLDKv2->setChecked(false);
+        window.close();
+    }
+    EXPECT_EQ(RV::Get(Section, "leKVIP_Text"), "10.0.0.5:971") << "stored trimmed";
+    EXPECT_EQ(RV::Get(Section, "cbPLDKv2_Checked"), "False");
+    Started again;
+    EXPECT_EQ(again.Window.geometry(), QRect(200, 150, 640, 480));
+    EXPECT_EQ(again.Window.leKVIP->text(), QStringLiteral("10.0.0.5:971"));
+    EXPECT_EQ(again.Window.leTMSName->text(), QStringLiteral("Сервер"));
+    EXPECT_FALSE(again.Window.cbPLDKv2->isChecked());
+}
+
+TEST(MainWindowSettings, CloseSavesOnceAndADestructionWithoutCloseSavesAsVisible)
+{
+    int saves = 0;
+    {
+        TfrmMain window;
+        window.FormStorage1->OnSavePlacement = [&](QObject *) { ++saves; };
+        window.show();
+        window.close();
+        EXPECT_FALSE(window.isVisible());
+    }
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(RV::Get(Section, "Visible"), "0");
+    {
+        TfrmMain window;
+        window.FormStorage1->OnSavePlacement = [&](QObject *) { ++saves; };
+        window.show();
+        window.leKVIP->setText(QStringLiteral("10.1.1.1"));
+    }
+    EXPECT_EQ(saves, 2);
+    EXPECT_EQ(RV::Get(Section, "Visible"), "1");
+    EXPECT_EQ(RV::Get(Section, "leKVIP_Text"), "10.1.1.1");
+    {
+        TfrmMain never; // never shown: never restored, so nothing is saved
+        never.leKVIP->setText(QStringLiteral("lost"));
+    }
+    EXPECT_EQ(RV::Get(Section, "leKVIP_Text"), "10.1.1.1");
+}
+
+TEST(MainWindowSettings, AMaximisedRunStartsMaximisedAndKeepsItsNormalRectangle)
+{
+    {
+        TfrmMain window;
+        window.show();
+        window.setGeometry(120, 130, 500, 400);
+        window.showMaximized();
+        QApplication::processEvents();
+        ASSERT_TRUE(window.isMaximized());
+        window.close();
+    }
+    EXPECT_EQ(RV::Get(Section, "ShowCmd"), "3");
+    EXPECT_EQ(RV::Get(Section, "NormPos"), "120,130,620,530");
+    Started again;
+    EXPECT_TRUE(again.Window.isMaximized());
+    again.Window.showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(again.Window.geometry(), QRect(120, 130, 500, 400));
+}
+
+TEST(MainWindowSettings, AMinimisedRunStartsTheProgramMinimised)
+{
+    {
+        TfrmMain window;
+        window.show();
+        window.showMinimized();
+        QApplication::processEvents();
+        window.close();
+    }
+    EXPECT_EQ(RV::Get(Section, "ShowCmd"), "2");
+    TfrmMain window;
+    window.show();
+    EXPECT_FALSE(window.isMinimized()) << "shown first, minimised once the show is done";
+    QApplication::processEvents();
+    EXPECT_TRUE(window.isMinimized());
+    window.FormStorage1->SetActive(false);
+}
+
+TEST(MainWindowSettings, ShowCommandsGiveTheirStates)
+{
+    struct Case {
+        QByteArray cmd;
+        bool minimized;
+        bool maximized;
+    };
+    const Case cases[] = {{"0", false, false},  {"4", false, false}, {"8", false, false}, {"10", false, false},
+                          {"abc", false, false}, {"", false, false}, {"1", false, false}, {"5", false, false},
+                          {"9", false, false},  {"2", true, false},  {"6", true, false},  {"7", true, false},
+                          {"3", false, true},   {" 3", false, true}, {"$3", false, true}};
+    for (const Case &c : cases) {
+        RV::Set(Section, "ShowCmd", c.cmd);
+        Started started;
+        EXPECT_EQ(started.Window.isMinimized(), c.minimized) << c.cmd.constData();
+        EXPECT_EQ(bool(started.Window.windowState() & Qt::WindowMaximized), c.maximized) << c.cmd.constData();
+    }
+}
+
+TEST(MainWindowSettings, APixelsPerInchMismatchIgnoresThePositionButNotTheState)
+{
+    const QRect designed = DesignedGeometry();
+    RV::Set(Section, "NormPos", "10,20,410,320");
+    RV::Set(Section, "ShowCmd", "3");
+    RV::Set(Section, "PixelsPerInch", QByteArray::number(Wnd::ScreenPixelsPerInch() + 24));
+    {
+        Started started;
+        EXPECT_TRUE(started.Window.isMaximized());
+        // The designed rectangle, give or take the frame Qt had not yet placed.
+        EXPECT_EQ(started.Window.normalGeometry().size(), designed.size());
+        EXPECT_LE((started.Window.normalGeometry().topLeft() - designed.topLeft()).manhattanLength(), 4);
+    }
+    RV::Set(Section, "PixelsPerInch", QByteArray::number(Wnd::ScreenPixelsPerInch()));
+    Started matching;
+    EXPECT_EQ(matching.Window.normalGeometry(), QRect(10, 20, 400, 300));
+}
+
+TEST(MainWindowSettings, TheValuesOfTheCurrentScreenSizeWinOverThePlainOnes)
+{
+    RV::Set(Section, "NormPos(1x1)", "1,1,2,2");
+    RV::Set(Section, "NormPos", "30,40,530,440");
+    {
+        Started started;
+        EXPECT_EQ(started.Window.geometry(), QRect(30, 40, 500, 400));
+    }
+    RV::Set(Section, "NormPos" + ScreenSizeSuffix(), "60,70,560,470");
+    {
+        Started started;
+        EXPECT_EQ(started.Window.geometry(), QRect(60, 70, 500, 400));
+    }
+    // Closing on this screen writes this screen's pair and the plain pair,
+    // and leaves the other screen's pair alone.
+    {
+        TfrmMain window;
+        window.show();
+        window.close();
+    }
+    EXPECT_EQ(RV::Get(Section, "NormPos(1x1)"), "1,1,2,2");
+    EXPECT_EQ(RV::Get(Section, "NormPos"), "60,70,560,470");
+}
+
+TEST(MainWindowSettings, ABadNormalRectangleIsIgnoredAndMissingWordsKeepTheCurrentBounds)
+{
+    const QRect designed = DesignedGeometry();
+    for (const QByteArray bad : {"500,10,400,300", "500,10,500,300", "10,300,500,200", "a,b,c,d", ","}) {
+        RV::Set(Section, "NormPos", bad);
+        Started started;
+        EXPECT_EQ(started.Window.geometry(), designed) << bad.constData();
+    }
+    // Missing words are the current left, top, left + width, top + height.
+    const QRect current = TfrmMain().geometry();
+    RV::Set(Section, "NormPos", "50 60");
+    Started started;
+    EXPECT_EQ(started.Window.geometry(), QRect(QPoint(50, 60), current.bottomRight()));
+}
+
+TEST(MainWindowSettings, AnOlderVersionIsSkippedButWrittenAfresh)
+{
+    RV::Set(Section, "FormVersion", "-1");
+    RV::Set(Section, "NormPos", "10,20,410,320");
+    RV::Set(Section, "ShowCmd", "3");
+    RV::Set(Section, "leKVIP_Text", "10.9.9.9");
+    const QRect designed = DesignedGeometry();
+    {
+        TfrmMain window;
+        window.show();
+        QApplication::processEvents();
+        EXPECT_EQ(window.geometry(), designed);
+        EXPECT_FALSE(window.isMaximized());
+        EXPECT_EQ(window.leKVIP->text(), QString());
+        window.close();
+    }
+    EXPECT_EQ(RV::Get(Section, "FormVersion"), "0");
+    EXPECT_EQ(RV::Get(Section, "leKVIP_Text"), "");
+    EXPECT_EQ(RV::Get(Section, "ShowCmd"), "1");
+}
+
+TEST(MainWindowSettings, AValueOfAnotherTypeFailsTheRestoreAndNothingIsSaved)
+{
+    for (const QByteArray name : {"FormVersion", "NormPos", "PixelsPerInch", "ShowCmd"}) {
+        RV::Set(Section, "leKVIP_Text", "10.9.9.9");
+        RV::SetRaw(Section, name, Reg::REG_DWORD, QByteArray("\x01\0\0\0", 4));
+        const QByteArray before = RV::HiveBytes();
+        MessageBoxRecorder boxes;
+        {
+            TfrmMain window;
+            window.show();
+            QApplication::processEvents();
+            EXPECT_TRUE(window.isVisible()) << "the show goes on";
+            EXPECT_EQ(window.leKVIP->text(), QString()) << name.constData();
+            window.close();
+        }
+        ASSERT_EQ(boxes.Boxes.size(), 1) << name.constData();
+        EXPECT_EQ(boxes.Boxes[0].Text, "Invalid data type for '" + name + "'"); // no full stop after a quote
+        EXPECT_EQ(boxes.Boxes[0].Icon, TMsgIcon::Error);
+        EXPECT_EQ(RV::HiveBytes(), before) << name.constData();
+        RV::Remove(Section, name);
+    }
+}
+
+TEST(MainWindowSettings, StoredTextsAndTheOption)
+{
+    struct Case {
+        QByteArray stored;
+        bool checked;
+    };
+    for (const Case &c : {Case{"false", false}, Case{"FALSE", false}, Case{"fAlSe", false}, Case{"1", true},
+                          Case{"yes", true}, Case{"", true}, Case{"True", true}}) {
+        RV::Set(Section, "cbPLDKv2_Checked", c.stored);
+        Started started;
+        EXPECT_EQ(started.Window.cbPLDKv2->isChecked(), c.checked) << c.stored.constData();
+    }
+    RV::Remove(Section, "leTMSName_Text");
+    {
+        Started started;
+        EXPECT_EQ(started.Window.leTMSName->text(), QStringLiteral("TMS")) << "a missing value keeps the design";
+    }
+    RV::Set(Section, "leTMSName_Text", "");
+    RV::Set(Section, "leKVIP_Text", "  10.0.0.7  ");
+    Started started;
+    EXPECT_EQ(started.Window.leTMSName->text(), QString()) << "an empty text is a text";
+    EXPECT_EQ(started.Window.leKVIP->text(), QStringLiteral("10.0.0.7"));
+}
+
+TEST(MainWindowSettings, AFailedSaveIsShownAndTriedAgainAtDestruction)
+{
+    MessageBoxRecorder boxes;
+    {
+        TfrmMain window;
+        window.show();
+        // The hive cannot be written any more.
+        const QString hive = Reg::HiveFilePath(Reg::HKEY_CURRENT_USER);
+        ASSERT_TRUE(QFile::remove(hive));
+        ASSERT_TRUE(QDir().mkpath(hive));
+        window.close();
+        EXPECT_FALSE(window.isVisible()) << "the window closes all the same";
+        ASSERT_EQ(boxes.Boxes.size(), 1);
+    }
+    ASSERT_EQ(boxes.Boxes.size(), 2);
+    EXPECT_EQ(boxes.Boxes[0].Text, "Failed to create key MainWindow.");
+    EXPECT_EQ(boxes.Boxes[1].Text, "Failed to create key MainWindow.");
+}
+
+TEST(MainWindowSettings, AMalformedHiveIsReportedAndTheSettingsStartAfresh)
+{
+    const QString hive = Reg::HiveFilePath(Reg::HKEY_CURRENT_USER);
+    QDir().mkpath(QFileInfo(hive).path());
+    QFile file(hive);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("this is not a hive\r\n");
+    file.close();
+    MessageBoxRecorder boxes;
+    {
+        TfrmMain window;
+        window.show();
+        QApplication::processEvents();
+        ASSERT_EQ(boxes.Boxes.size(), 1);
+        EXPECT_EQ(boxes.Boxes[0].Icon, TMsgIcon::Warning);
+        EXPECT_TRUE(boxes.Boxes[0].Text.contains("has been kept as"));
+        EXPECT_EQ(window.leTMSName->text(), QStringLiteral("TMS"));
+        window.close();
+    }
+    EXPECT_EQ(RV::Get(Section, "leTMSName_Text"), "TMS");
+    EXPECT_EQ(QDir(QFileInfo(hive).path()).entryList({QStringLiteral("*.bad-*")}).size(), 1);
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "platform/clipboard/ClipboardData.h"
+#include "platform/clipboard/GdiObjects.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QtEndian>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+// Puts MIME data on the (offscreen, in-process) system clipboard; every
+// call is one change of the clipboard.
+namespace ClipboardContent {
+
+inline void Set(QMimeData *data)
+{
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+inline void Clear()
+{
+    QGuiApplication::clipboard()->clear();
+}
+
+inline void SetText(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+// The MIME data with one more raw clipboard format called name.
+inline QMimeData *WithFormat(QMimeData *data, const QString &name, const QByteArray &bytes)
+{
+    data->setData(ClipboardApi::WindowsMimeType(name), bytes);
+    return data;
+}
+
+inline QMimeData *Data(std::initializer_list<std::pair<QString, QByteArray>> formats)
+{
+    auto *data = new QMimeData;
+    for (const auto &[name, bytes] : formats)
+        WithFormat(data, name, bytes);
+    return data;
+}
+
+// A palette block; count is what the header claims, defaulting to the
+// number of entries given.
+inline QByteArray PaletteBlock(const std::vector<Gdi::TPaletteEntry> &entries, int count = -1, uint16_t version = 0x0300)
+{
+    QByteArray block(4, '\0');
+    qToLittleEndian<uint16_t>(version, block.data());
+    qToLittleEndian<uint16_t>(uint16_t(count < 0 ? entries.size() : count), block.data() + 2);
+    for (const Gdi::TPaletteEntry &e : entries)
+        {
+        const char bytes[4] = {char(e.peRed), char(e.peGreen), char(e.peBlue), char(e.peFlags)};
+        block.append(bytes, 4);
+    }
+    return block;
+}
+
+// n entries with distinct colours: entry i is (i, 255 - i % 256, i / 256).
+inline std::vector<Gdi::TPaletteEntry> Ramp(int n)
+{
+    std::vector<Gdi::TPaletteEntry> entries;
+    for (int i = 0; i < n; ++i)
+        entries.push_back({uint8_t(i), uint8_t(255 - i % 256), uint8_t(i / 256), 0});
+    return entries;
+}
+
+inline QImage Filled(int width, int height, QColor color)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+inline QByteArray Encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+} // namespace ClipboardContent

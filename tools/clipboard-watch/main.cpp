@@ -1,0 +1,88 @@
+// clipboard-watch: shows the clipboard viewer as the main window has it and
+// prints one line per clipboard change, as the viewer sees it:
+//   change N formats=NAME,NAME,... text=HEX
+// (HEX: the clipboard text in cp1251), then, once the preview is rebuilt:
+//   preview CLASS WIDTHxHEIGHT [empty]
+// ("preview none" when no preview is shown). A failure that would reach the
+// error display is printed as "error TEXT". With --count N it ends after the
+// Nth change.
+
+#include "clipboard/Clipboard.h"
+#include "clipboard/ClipboardViewer.h"
+#include "clipboard/Image.h"
+#include "framework/Application.h"
+#include "framework/MessageBox.h"
+#include "platform/clipboard/ClipboardData.h"
+
+#include <QClipboard>
+#include <QCommandLineParser>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+void Print(const QByteArray &line)
+{
+    std::fwrite(line.constData(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+QByteArray FormatNames()
+{
+    QStringList names;
+    for (const ClipboardApi::TMimeFormat &f : ClipboardApi::ClipboardFormatsOf(QGuiApplication::clipboard()->mimeData()))
+        names << ClipboardApi::ClipboardFormatName(f.Format);
+    return names.join(QLatin1Char(',')).toUtf8();
+}
+
+QByteArray PreviewLine(const TClipboardViewer &viewer)
+{
+    const auto *preview = qobject_cast<const QWidget *>(viewer.Preview());
+    if (!preview)
+        return "preview none";
+    QByteArray line = QByteArray("preview ") + preview->metaObject()->className() + ' ' +
+                      QByteArray::number(preview->width()) + 'x' + QByteArray::number(preview->height());
+    if (const auto *image = qobject_cast<const TImage *>(preview))
+        if (!image->Picture().Graphic() || image->Picture().Graphic()->Empty())
+            line += " empty";
+    return line;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    TApplication application(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Prints every clipboard change as the clipboard viewer sees it."));
+    parser.addHelpOption();
+    const QCommandLineOption countOption(QStringLiteral("count"), QStringLiteral("End after N changes."), QStringLiteral("N"));
+    parser.addOption(countOption);
+    parser.process(application);
+    const int count = parser.value(countOption).toInt();
+
+    SetMessageBoxHandler([](const QByteArray &text, const QByteArray &, TMsgIcon) { Print("error " + text); });
+
+    TClipboardViewer viewer;
+    viewer.setWindowTitle(QStringLiteral("clipboard-watch"));
+    viewer.resize(113, 41);
+    viewer.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewer.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewer.SetAutoScroll(false);
+    viewer.SetColor(clBtnFace);
+
+    int changes = 0;
+    viewer.SetOnChange([&](QObject *) {
+        ++changes;
+        const QByteArray text = ClipboardAccess().FormatAvailable(CF_TEXT) ? ClipboardAccess().ClipboardText() : QByteArray();
+        Print("change " + QByteArray::number(changes) + " formats=" + FormatNames() + " text=" + text.toHex());
+        // The preview is rebuilt when this handler has returned.
+        const int n = changes;
+        QTimer::singleShot(0, &viewer, [&viewer, n, count] {
+            Print(PreviewLine(viewer));
+            if (n == count)
+                QCoreApplication::quit();
+        });
+    });
+    viewer.show();
+    return application.exec();
+}

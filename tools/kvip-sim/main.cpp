@@ -1,0 +1,508 @@
+// kvip-sim: a stand-in for the KV-IP gateway, for tests, demonstrations and
+// commissioning without hardware. It answers the program's greeting with an
+// identity reply, reports the polls, and sends key events (and broken
+// datagrams) to the program on command. Every datagram it sends or receives
+// is printed as hex.
+
+#include "gateway/GatewayProtocol.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+constexpr uint16_t DefaultListenPort = 9710;
+constexpr uint16_t ProgramPort = 971;
+constexpr int DefaultWaitMs = 10000;
+constexpr qsizetype DefaultOversize = 8193;
+constexpr qsizetype MaxDatagram = 65507;
+constexpr qsizetype MaxHexShown = 64;
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void OnSignal(int)
+{
+    stopRequested = 1;
+}
+
+const char UsageText[] =
+    "usage: kvip-sim [options] [command ...]\n"
+    "Plays the KV-IP gateway: answers \"GD\" with an identity reply, reports polls,\n"
+    "and sends key events to the program on command.\n"
+    "options:\n"
+    "  --listen ADDR     address to listen on (default 127.0.0.1)\n"
+    "  --port N          port to listen on (default 9710; 0 picks a free one);\n"
+    "                    type ADDR:N into the program's address field\n"
+    "  --mac MAC         the gateway's MAC (default 02:00:00:37:21:01)\n"
+    "  --to HOST[:PORT]  where key events go (default: the sender of the latest\n"
+    "                    greeting or poll, else 127.0.0.1:971)\n"
+    "  --reply G|g|none  first byte of the identity reply, or no reply (default G)\n"
+    "Commands given as arguments run in order, each argument one command; then\n"
+    "commands are read from standard input, one a line, until \"quit\". The\n"
+    "simulator keeps answering greetings when standard input ends.\n"
+    "A command given as an argument that fails ends the simulator with status 1.\n"
+    "commands (values 0..255, decimal or 0x hex):\n"
+    "  b A B C           key event of kind B (mode 0: a, b, c)\n"
+    "  c A B C           key event of kind C (mode 1: a, b, c)\n"
+    "  foreign b|c A B C the key event carrying another MAC\n"
+    "  malformed b|c     kind B with byte 12 not 0x02, kind C with byte 9 not 0\n"
+    "  short N [b|c]     the first N bytes of a key event (default kind C)\n"
+    "  gr [MAC] [G|g]    an identity reply now (default this gateway's MAC)\n"
+    "  raw HEX ...       any bytes, e.g. raw 23 00 41\n"
+    "  empty             a datagram of no bytes\n"
+    "  oversized [N]     a datagram of N bytes (default 8193)\n"
+    "  wait-greeting [MS] / wait-poll [MS]\n"
+    "                    wait for the next greeting / poll (default 10000 ms)\n"
+    "  sleep MS          pause\n"
+    "  to HOST[:PORT]    change where datagrams go\n"
+    "  mac MAC           change the gateway's MAC\n"
+    "  help, quit\n";
+
+struct TPeer {
+    sockaddr_in Address{};
+
+    std::string Text() const
+    {
+        char ip[INET_ADDRSTRLEN] = "";
+        inet_ntop(AF_INET, &Address.sin_addr, ip, sizeof ip);
+        return std::string(ip) + ":" + std::to_string(ntohs(Address.sin_port));
+    }
+};
+
+std::vector<std::string> Words(const std::string &line)
+{
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
+            ++i;
+        size_t end = i;
+        while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != '\r')
+            ++end;
+        if (end > i)
+            words.push_back(line.substr(i, end - i));
+        i = end;
+    }
+    return words;
+}
+
+// Decimal, or hexadecimal after "0x"; nothing outside 0..max.
+std::optional<long> Number(const std::string &text, long max)
+{
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char *digits = text.c_str() + (hex ? 2 : 0);
+    if (*digits == '\0' || *digits == '-' || *digits == '+' || *digits == ' ')
+        return std::nullopt;
+    char *end = nullptr;
+    errno = 0;
+    const long value = std::strtol(digits, &end, hex ? 16 : 10);
+    if (errno != 0 || *end != '\0' || value < 0 || value > max)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<TPeer> ParsePeer(const std::string &text, uint16_t defaultPort)
+{
+    std::string host = text;
+    uint16_t port = defaultPort;
+    if (const size_t colon = text.find(':'); colon != std::string::npos) {
+        host = text.substr(0, colon);
+        const std::optional<long> number = Number(text.substr(colon + 1), 65535);
+        if (!number)
+            return std::nullopt;
+        port = uint16_t(*number);
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo *found = nullptr;
+    if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
+        return std::nullopt;
+    TPeer peer;
+    peer.Address = *reinterpret_cast<const sockaddr_in *>(found->ai_addr);
+    peer.Address.sin_port = htons(port);
+    freeaddrinfo(found);
+    return peer;
+}
+
+QByteArray Shown(const QByteArray &datagram)
+{
+    if (datagram.size() <= MaxHexShown)
+        return HexLine(datagram);
+    return HexLine(datagram.left(MaxHexShown)) + "... (" + QByteArray::number(datagram.size()) + " bytes)";
+}
+
+std::string EventText(const char *kind, uint8_t a, uint8_t b, uint8_t c)
+{
+    return std::string("key event kind ") + kind + " a=" + std::to_string(a) + " b=" + std::to_string(b)
+        + " c=" + std::to_string(c);
+}
+
+class TSimulator {
+public:
+    TMacAddress Mac{0x02, 0x00, 0x00, 0x37, 0x21, 0x01};
+    char ReplyFirst = 'G'; // 0: no reply
+    std::optional<TPeer> Destination;
+    bool ExitOnFailure = false;
+
+    bool Listen(const std::string &address, uint16_t port)
+    {
+        FSocket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        if (FSocket < 0) {
+            std::perror("kvip-sim: socket");
+            return false;
+        }
+        std::optional<TPeer> local = ParsePeer(address + ":" + std::to_string(port), port);
+        if (!local) {
+            std::fprintf(stderr, "kvip-sim: cannot resolve the listen address %s\n", address.c_str());
+            return false;
+        }
+        if (::bind(FSocket, reinterpret_cast<const sockaddr *>(&local->Address), sizeof local->Address) != 0) {
+            std::fprintf(stderr, "kvip-sim: cannot listen on %s: %s\n", local->Text().c_str(), std::strerror(errno));
+            return false;
+        }
+        socklen_t length = sizeof local->Address;
+        ::getsockname(FSocket, reinterpret_cast<sockaddr *>(&local->Address), &length);
+        std::printf("kvip-sim: listening on %s, MAC %s\n", local->Text().c_str(), MacText(Mac).constData());
+        return true;
+    }
+
+    // Runs one command line; false when it asks to quit or a wait failed.
+    bool Run(const std::string &line)
+    {
+        const std::vector<std::string> w = Words(line);
+        if (w.empty() || w[0][0] == '#')
+            return true;
+        const std::string &name = w[0];
+        if (name == "quit" || name == "exit")
+            return false;
+        if (name == "help") {
+            std::fputs(UsageText, stdout);
+        } else if ((name == "b" || name == "c") && w.size() == 4) {
+            return SendEvent(name, Mac, w[1], w[2], w[3], "");
+        } else if (name == "foreign" && w.size() == 5 && (w[1] == "b" || w[1] == "c")) {
+            TMacAddress other = Mac;
+            other[5] ^= 0xFF;
+            return SendEvent(w[1], other, w[2], w[3], w[4], " with foreign MAC " + MacText(other).toStdString());
+        } else if (name == "malformed" && w.size() == 2 && w[1] == "b") {
+            QByteArray event = KindBDatagram(Mac, 1, 2, 3);
+            event[12] = 0x03;
+            Send(event, "malformed kind B (byte 12 not 0x02)");
+        } else if (name == "malformed" && w.size() == 2 && w[1] == "c") {
+            QByteArray event = KindCDatagram(Mac, 1, 2, 3);
+            event[9] = 0x01;
+            Send(event, "malformed kind C (byte 9 not 0)");
+        } else if (name == "short" && (w.size() == 2 || (w.size() == 3 && (w[2] == "b" || w[2] == "c")))) {
+            const bool kindB = w.size() == 3 && w[2] == "b";
+            const QByteArray event = kindB ? KindBDatagram(Mac, 1, 2, 3) : KindCDatagram(Mac, 1, 2, 3);
+            const std::optional<long> n = Number(w[1], event.size());
+            if (!n)
+                return Fail("short: N must be 0.." + std::to_string(event.size()));
+            Send(event.left(*n), std::string("short kind ") + (kindB ? "B" : "C") + " (" + w[1] + " bytes)");
+        } else if (name == "gr" && w.size() <= 3) {
+            TMacAddress mac = Mac;
+            char first = 'G';
+            for (size_t i = 1; i < w.size(); ++i) {
+                if (w[i] == "g" || w[i] == "G")
+                    first = w[i][0];
+                else if (const std::optional<TMacAddress> parsed = ParseMac(QByteArray::fromStdString(w[i])))
+                    mac = *parsed;
+                else
+                    return Fail("gr: not a MAC: " + w[i]);
+            }
+            Send(IdentityReplyDatagram(mac, first), "identity reply");
+        } else if (name == "raw" && w.size() >= 2) {
+            QByteArray bytes;
+            for (size_t i = 1; i < w.size(); ++i) {
+                const QByteArray part = QByteArray::fromStdString(w[i]);
+                const QByteArray decoded = QByteArray::fromHex(part);
+                if (part.size() % 2 != 0 || decoded.size() * 2 != part.size()
+                    || decoded.toHex() != part.toLower())
+                    return Fail("raw: not hex: " + w[i]);
+                bytes += decoded;
+            }
+            Send(bytes.left(MaxDatagram), "raw");
+        } else if (name == "empty" && w.size() == 1) {
+            Send({}, "empty datagram");
+        } else if (name == "oversized" && w.size() <= 2) {
+            const std::optional<long> n = w.size() == 2 ? Number(w[1], MaxDatagram) : DefaultOversize;
+            if (!n)
+                return Fail("oversized: N must be 0.." + std::to_string(MaxDatagram));
+            QByteArray big = KindCDatagram(Mac, 1, 2, 3).leftJustified(*n, '\0', true);
+            Send(big, "oversized datagram");
+        } else if ((name == "wait-greeting" || name == "wait-poll") && w.size() <= 2) {
+            const std::optional<long> ms = w.size() == 2 ? Number(w[1], 86400000) : DefaultWaitMs;
+            if (!ms)
+                return Fail(name + ": MS must be a number");
+            const bool greeting = name == "wait-greeting";
+            if (!WaitFor(greeting ? FGreetings : FPolls, int(*ms)))
+                return Fail(std::string("timed out waiting for a ") + (greeting ? "greeting" : "poll"));
+        } else if (name == "sleep" && w.size() == 2) {
+            const std::optional<long> ms = Number(w[1], 86400000);
+            if (!ms)
+                return Fail("sleep: MS must be a number");
+            Serve(int(*ms), [] { return false; });
+        } else if (name == "to" && w.size() == 2) {
+            const std::optional<TPeer> peer = ParsePeer(w[1], ProgramPort);
+            if (!peer)
+                return Fail("to: cannot resolve " + w[1]);
+            Destination = peer;
+            std::printf("kvip-sim: sending to %s\n", peer->Text().c_str());
+        } else if (name == "mac" && w.size() == 2) {
+            const std::optional<TMacAddress> mac = ParseMac(QByteArray::fromStdString(w[1]));
+            if (!mac)
+                return Fail("mac: not a MAC: " + w[1]);
+            Mac = *mac;
+            std::printf("kvip-sim: MAC %s\n", MacText(Mac).constData());
+        } else {
+            return Fail("unknown command: " + line + " (type help)");
+        }
+        return true;
+    }
+
+    // Answers datagrams for up to timeoutMs (-1: no limit), or until `done`
+    // is true, a signal arrives or, when `input` is set, standard input has a
+    // line. Returns whether `done` became true.
+    template <class Done>
+    bool Serve(int timeoutMs, Done done, bool *input = nullptr)
+    {
+        using Clock = std::chrono::steady_clock;
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!stopRequested) {
+            if (done())
+                return true;
+            int wait = -1;
+            if (timeoutMs >= 0) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+                if (left.count() <= 0)
+                    return false;
+                wait = int(left.count());
+            }
+            pollfd entries[2] = {{FSocket, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+            const int count = input && !FInputEnded ? 2 : 1;
+            if (::poll(entries, count, wait) < 0) {
+                if (errno == EINTR)
+                    continue;
+                std::perror("kvip-sim: poll");
+                stopRequested = 1;
+                break;
+            }
+            if (entries[0].revents & POLLIN)
+                Receive();
+            if (count == 2 && entries[1].revents) {
+                *input = true;
+                return false;
+            }
+        }
+        return done();
+    }
+
+    // Reads and runs commands from standard input until "quit", then keeps
+    // serving when the input ends.
+    void Interact()
+    {
+        std::string pending;
+        for (;;) {
+            bool input = false;
+            Serve(-1, [] { return false; }, &input);
+            if (stopRequested)
+                return;
+            char chunk[4096];
+            const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n > 0)
+                pending.append(chunk, size_t(n));
+            else
+                FInputEnded = true;
+            for (size_t end; (end = pending.find('\n')) != std::string::npos;) {
+                const std::string line = pending.substr(0, end);
+                pending.erase(0, end + 1);
+                if (!Run(line))
+                    return;
+            }
+            if (FInputEnded && !pending.empty()) {
+                if (!Run(pending))
+                    return;
+                pending.clear();
+            }
+        }
+    }
+
+private:
+    int FSocket = -1;
+    int FGreetings = 0;
+    int FPolls = 0;
+    bool FInputEnded = false;
+    std::optional<TPeer> FLastPeer;
+
+    bool Fail(const std::string &why)
+    {
+        std::fprintf(stderr, "kvip-sim: %s\n", why.c_str());
+        std::fflush(stderr);
+        return !ExitOnFailure;
+    }
+
+    bool WaitFor(const int &counter, int timeoutMs)
+    {
+        const int start = counter;
+        return Serve(timeoutMs, [&] { return counter > start; });
+    }
+
+    bool SendEvent(const std::string &kind, const TMacAddress &mac, const std::string &a, const std::string &b,
+                   const std::string &c, const std::string &note)
+    {
+        const std::optional<long> va = Number(a, 255), vb = Number(b, 255), vc = Number(c, 255);
+        if (!va || !vb || !vc)
+            return Fail("key event values must be 0..255");
+        const bool kindB = kind == "b";
+        const QByteArray event = kindB ? KindBDatagram(mac, uint8_t(*va), uint8_t(*vb), uint8_t(*vc))
+                                       : KindCDatagram(mac, uint8_t(*va), uint8_t(*vb), uint8_t(*vc));
+        Send(event, EventText(kindB ? "B" : "C", uint8_t(*va), uint8_t(*vb), uint8_t(*vc)) + note);
+        return true;
+    }
+
+    TPeer Target() const
+    {
+        if (Destination)
+            return *Destination;
+        if (FLastPeer)
+            return *FLastPeer;
+        return *ParsePeer("127.0.0.1", ProgramPort);
+    }
+
+    void Send(const QByteArray &datagram, const std::string &what)
+    {
+        SendTo(Target(), datagram, what);
+    }
+
+    void SendTo(const TPeer &peer, const QByteArray &datagram, const std::string &what)
+    {
+        const ssize_t sent = ::sendto(FSocket, datagram.constData(), datagram.size(), 0,
+                                      reinterpret_cast<const sockaddr *>(&peer.Address), sizeof peer.Address);
+        if (sent < 0)
+            std::printf("-> %s failed (%s): %s %s\n", peer.Text().c_str(), std::strerror(errno),
+                        Shown(datagram).constData(), what.c_str());
+        else
+            std::printf("-> %s %s %s\n", peer.Text().c_str(), Shown(datagram).constData(), what.c_str());
+        std::fflush(stdout);
+    }
+
+    void Receive()
+    {
+        static char buffer[MaxDatagram + 1];
+        TPeer peer;
+        socklen_t length = sizeof peer.Address;
+        const ssize_t n = ::recvfrom(FSocket, buffer, sizeof buffer, MSG_DONTWAIT,
+                                     reinterpret_cast<sockaddr *>(&peer.Address), &length);
+        if (n < 0)
+            return;
+        const QByteArray datagram(buffer, n);
+        const bool greeting = datagram == GreetingDatagram();
+        const bool poll = datagram.size() == PollLength && datagram.startsWith("DD") && datagram[8] == '4';
+        std::string what = "(not understood)";
+        if (greeting) {
+            what = "greeting";
+        } else if (poll) {
+            TMacAddress mac;
+            std::copy_n(datagram.begin() + MacOffset, mac.size(), mac.begin());
+            what = "poll, MAC " + MacText(mac).toStdString() + (mac == Mac ? "" : " (not this gateway's)");
+        }
+        std::printf("<- %s %s %s\n", peer.Text().c_str(), Shown(datagram).constData(), what.c_str());
+        std::fflush(stdout);
+        if (greeting || poll)
+            FLastPeer = peer;
+        if (poll)
+            ++FPolls;
+        if (greeting) {
+            ++FGreetings;
+            if (ReplyFirst)
+                SendTo(peer, IdentityReplyDatagram(Mac, ReplyFirst), "identity reply");
+        }
+    }
+};
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    TSimulator simulator;
+    std::string listen = "127.0.0.1";
+    long port = DefaultListenPort;
+    std::vector<std::string> commands;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(UsageText, stdout);
+            return 0;
+        } else if (arg == "--listen" && hasValue) {
+            listen = argv[++i];
+        } else if (arg == "--port" && hasValue) {
+            const std::optional<long> n = Number(argv[++i], 65535);
+            if (!n) {
+                std::fprintf(stderr, "kvip-sim: --port needs 0..65535\n");
+                return 2;
+            }
+            port = *n;
+        } else if (arg == "--mac" && hasValue) {
+            const std::optional<TMacAddress> mac = ParseMac(argv[++i]);
+            if (!mac) {
+                std::fprintf(stderr, "kvip-sim: --mac needs six hex pairs such as 02:00:00:37:21:01\n");
+                return 2;
+            }
+            simulator.Mac = *mac;
+        } else if (arg == "--to" && hasValue) {
+            simulator.Destination = ParsePeer(argv[++i], ProgramPort);
+            if (!simulator.Destination) {
+                std::fprintf(stderr, "kvip-sim: cannot resolve %s\n", argv[i]);
+                return 2;
+            }
+        } else if (arg == "--reply" && hasValue) {
+            const std::string value = argv[++i];
+            if (value != "G" && value != "g" && value != "none") {
+                std::fprintf(stderr, "kvip-sim: --reply needs G, g or none\n");
+                return 2;
+            }
+            simulator.ReplyFirst = value == "none" ? 0 : value[0];
+        } else if (arg.rfind("--", 0) == 0) {
+            std::fputs(UsageText, stderr);
+            return 2;
+        } else {
+            commands.push_back(arg);
+        }
+    }
+
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    if (!simulator.Listen(listen, uint16_t(port)))
+        return 1;
+    simulator.ExitOnFailure = true;
+    for (const std::string &command : commands) {
+        if (!simulator.Run(command))
+            return stopRequested || command == "quit" || command == "exit" ? 0 : 1;
+    }
+    simulator.ExitOnFailure = false;
+    if (isatty(STDIN_FILENO))
+        std::printf("kvip-sim: type help for the commands\n");
+    simulator.Interact();
+    return 0;
+}
