@@ -30,7 +30,11 @@ class TScrollBox : public QScrollArea {
 
 public:
     // Form descriptions name colours as members of the control's class.
-    using enum Graphics::TColor;
+    static constexpr TColor clWindow = Graphics::clWindow;
+    static constexpr TColor clBtnFace = Graphics::clBtnFace;
+    static constexpr TColor clBtnShadow = Graphics::clBtnShadow;
+    static constexpr TColor clBtnHighlight = Graphics::clBtnHighlight;
+    static constexpr TColor clNone = Graphics::clNone;
 
     explicit TScrollBox(QWidget *parent = nullptr);
     ~TScrollBox() override;
