@@ -193,7 +193,7 @@ std::unique_ptr<QObject> Build(const TComponentRecord &record, QWidget *parent)
     const QList<TPublishedProperty> properties = PublishedProperties(*cls, component.get());
     for (const auto &[name, value] : record.Properties) {
         const auto p = std::find_if(properties.begin(), properties.end(),
-                                    [&name](const TPublishedProperty &q) { return q.Name == name; });
+                                    [&key = name](const TPublishedProperty &q) { return q.Name == key; });
         if (p == properties.end())
             throw EReadError(ToAnsi("Unknown property " + record.ClassName + "." + name));
         p->Set(component.get(), value);
