@@ -111,8 +111,8 @@ void TIdStack::RaiseSocketFailure(int32_t code)
 
 QByteArray TIdStack::HostToAddressText(const QByteArray &host)
 {
-    if (SameTextAscii(host, "LOCALHOST"))
-        return "127.0.0.1";
+    if (SameTextAscii(host, QByteArrayLiteral("LOCALHOST")))
+        return QByteArrayLiteral("127.0.0.1");
     if (IsAddressText(host))
         return host;
     return SockResolveName(host);
@@ -127,14 +127,17 @@ TIdInAddr TIdStack::AddressFromText(const QByteArray &text)
 
 bool TIdStack::IsOctetText(const QByteArray &part)
 {
-    return StrToIntDef(part, -1) >= 0 && StrToIntDef(part, 256) < 256;
+    // Converting with the fallbacks -1 and 256 and asking for ">= 0" and
+    // "< 256" comes to one conversion whose failure reads as -1.
+    const int32_t value = StrToIntDef(part, -1);
+    return value >= 0 && value < 256;
 }
 
 bool TIdStack::IsAddressText(const QByteArray &text)
 {
-    QByteArray rest = text;
+    QByteArrayView rest = text;
     for (int i = 0; i < 3; ++i)
-        if (!IsOctetText(TakeField(rest, ".", true)))
+        if (!IsOctetText(Unowned(TakeField(rest, ".", true))))
             return false;
-    return IsOctetText(rest);
+    return IsOctetText(Unowned(rest));
 }

@@ -15,6 +15,26 @@ std::unique_ptr<TIdStack> TIdStack::NewPlatformStack()
 }
 
 namespace {
+// Writes the address text into `text`, reusing its buffer when it has one of
+// its own: the listener reports a sender for every datagram.
+void StoreAddressText(const TIdInAddr &address, QByteArray &text)
+{
+    char digits[16];
+    char *end = digits;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0)
+            *end++ = '.';
+        const unsigned value = address[i];
+        if (value >= 100)
+            *end++ = char('0' + value / 100);
+        if (value >= 10)
+            *end++ = char('0' + value / 10 % 10);
+        *end++ = char('0' + value % 10);
+    }
+    text.resize(end - digits);
+    std::memcpy(text.data(), digits, size_t(end - digits));
+}
+
 TSockAddrIn MakeRecord(int family, const TIdInAddr &address, int port)
 {
     TSockAddrIn record;
@@ -174,7 +194,7 @@ int TIdStackWinsock::SockRecvFrom(TIdStackSocketHandle s, void *buffer, int leng
     TSockAddrIn record;
     int recordLength = SockAddrInLength;
     const int result = RecvFrom(s, buffer, length, flags, &record, &recordLength);
-    ip = AddressToText(record.Address);
+    StoreAddressText(record.Address, ip);
     port = NetToHost16(record.Port);
     return result;
 }
@@ -260,18 +280,13 @@ void TIdStackWinsock::SockBoundAddress(TIdStackSocketHandle s, int &family, QByt
 QByteArray TIdStackWinsock::AddressToText(const TIdInAddr &address)
 {
     QByteArray text;
-    text.reserve(15);
-    for (int i = 0; i < 4; ++i) {
-        if (i > 0)
-            text += '.';
-        text += QByteArray::number(address[i]);
-    }
+    StoreAddressText(address, text);
     return text;
 }
 
 void TIdStackWinsock::FillAddressFromText(const QByteArray &text, TIdInAddr &address)
 {
-    QByteArray rest = text;
+    QByteArrayView rest = text;
     for (uint8_t &byte : address)
-        byte = uint8_t(StrToInt(TakeField(rest, ".", true)));
+        byte = uint8_t(StrToInt(Unowned(TakeField(rest, ".", true))));
 }

@@ -1,17 +1,19 @@
 #include "net/TakeField.h"
 
-QByteArray TakeField(QByteArray &input, const QByteArray &delimiter, bool cut)
+QByteArrayView TakeField(QByteArrayView &input, QByteArrayView delimiter, bool cut)
 {
     // An empty delimiter occurs nowhere.
-    const qsizetype at = delimiter.isEmpty() ? -1 : input.indexOf(delimiter);
+    const qsizetype at = delimiter.isEmpty()       ? -1
+                         : delimiter.size() == 1 ? input.indexOf(delimiter.front())
+                                                 : input.indexOf(delimiter);
     if (at < 0) {
-        QByteArray result = input;
+        const QByteArrayView result = input;
         if (cut)
-            input.clear();
+            input = {};
         return result;
     }
-    QByteArray result = input.left(at);
+    const QByteArrayView result = input.first(at);
     if (cut)
-        input.remove(0, at + delimiter.size());
+        input = input.sliced(at + delimiter.size());
     return result;
 }

@@ -66,9 +66,11 @@ std::optional<int64_t> ParseInteger(const QByteArray &text, uint64_t maxPositive
             digit = c - 'a' + 10;
         else
             return std::nullopt;
-        if (value > (limit - digit) / base)
+        // Overflow tests instead of a division per digit: this runs for
+        // every part of every address text.
+        if (__builtin_mul_overflow(value, uint64_t(base), &value) ||
+            __builtin_add_overflow(value, uint64_t(digit), &value) || value > limit)
             return std::nullopt;
-        value = value * base + digit;
     }
     if (negative)
         return value == maxPositive + 1 ? -int64_t(maxPositive) - 1 : -int64_t(value);

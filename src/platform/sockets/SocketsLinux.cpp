@@ -1,15 +1,14 @@
 #include "platform/sockets/Sockets.h"
 
-#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
 
@@ -265,13 +264,6 @@ bool HasNul(const QByteArray &text)
     return text.contains('\0');
 }
 
-int64_t MonotonicNanoseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
-
 struct TSocketOption {
     int Level;
     int Name;
@@ -464,21 +456,16 @@ int Select(int, TSocketSet *readSet, TSocketSet *writeSet, TSocketSet *exceptSet
         return Fail(WsaError::InvalidArgument);
     }
 
-    const int64_t deadline = timeout ? MonotonicNanoseconds() + int64_t(timeout->Seconds) * 1'000'000'000 +
-                                           int64_t(timeout->Microseconds) * 1000
-                                     : 0;
+    // The system call itself (unlike its C library wrapper) counts the
+    // timeout down, so a wait that a signal cut short goes on for what is
+    // left of it.
+    const int64_t wait =
+        timeout ? int64_t(timeout->Seconds) * 1'000'000'000 + int64_t(timeout->Microseconds) * 1000 : 0;
+    timespec remaining{time_t(wait / 1'000'000'000), long(wait % 1'000'000'000)};
     int result;
-    for (;;) {
-        timespec remaining{};
-        if (timeout) {
-            const int64_t left = std::max<int64_t>(deadline - MonotonicNanoseconds(), 0);
-            remaining.tv_sec = time_t(left / 1'000'000'000);
-            remaining.tv_nsec = long(left % 1'000'000'000);
-        }
-        result = ::ppoll(entries, count, timeout ? &remaining : nullptr, nullptr);
-        if (result >= 0 || errno != EINTR)
-            break;
-    }
+    do
+        result = int(::syscall(SYS_ppoll, entries, count, timeout ? &remaining : nullptr, nullptr, 0));
+    while (result < 0 && errno == EINTR);
     if (result < 0) {
         const int error = errno;
         clearAll();
