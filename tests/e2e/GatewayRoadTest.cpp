@@ -132,3 +132,24 @@ TEST_F(GatewayRoad, GatewayTypedAsANameIsNotRefusedAsForeign)
                                      "`TMO_QZREX_STATUS_20.qzrexSt2Num=$0001`TMO_QZREX_ST2_IND.qzrexSt2IndNum=2"));
     EXPECT_TRUE(boxes.Boxes.isEmpty());
 }
+
+TEST_F(GatewayRoad, BrokenDatagramsDoNotStopTheRoad)
+{
+    Start(QStringLiteral("127.0.0.1:") + simulatorPort);
+    ASSERT_TRUE(simulator.WaitForLine("identity reply", 2000)) << simulator.Seen.join('\n').constData();
+    for (int i = 0; i < 100 && window.GatewayMac[0] == 0; ++i)
+        PumpEvents(10);
+    ASSERT_EQ(window.GatewayMac[0], 0x0A);
+
+    // Nothing, too much, a lone byte, a stale identity reply: then a key
+    // event still goes through.
+    for (const char *command : {"empty", "oversized", "oversized 65507", "raw 23", "gr 00:00:00:00:00:00 g",
+                                "gr", "c 7 7 7"})
+        simulator.Write(command);
+    EXPECT_EQ(NextMessage(), Message("hw`TMSTATION`TMD83000000`TMADAPT$VorQT.TM_AS_$VorQT=127.0.0.1`TMPORT$QZR_1"
+                                     "`TMO_QZREX_STATUS_20.qzrexSt2Num=$0707`TMO_QZREX_ST2_IND.qzrexSt2IndNum=7"));
+    const QStringList log = window.Memo1->toPlainText().split(QLatin1Char('\n'));
+    EXPECT_TRUE(log.contains(QStringLiteral("23 ")));
+    EXPECT_TRUE(log.contains(QStringLiteral("67 52 00 00 00 00 00 00 ")));
+    EXPECT_TRUE(boxes.Boxes.isEmpty());
+}

@@ -180,7 +180,8 @@ public:
         return true;
     }
 
-    // Runs one command line; false when it asks to quit or a wait failed.
+    // Runs one command line; false when it asks to quit, or when it failed
+    // and ExitOnFailure is set.
     bool Run(const std::string &line)
     {
         const std::vector<std::string> w = Words(line);
@@ -274,8 +275,8 @@ public:
     }
 
     // Answers datagrams for up to timeoutMs (-1: no limit), or until `done`
-    // is true, a signal arrives or, when `input` is set, standard input has a
-    // line. Returns whether `done` became true.
+    // is true, a signal arrives or, when `input` is set, standard input is
+    // readable. Returns whether `done` became true.
     template <class Done>
     bool Serve(int timeoutMs, Done done, bool *input = nullptr)
     {
