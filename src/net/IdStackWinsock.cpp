@@ -257,24 +257,29 @@ int32_t TIdStackWinsock::SockLastError()
     return LastError();
 }
 
-void TIdStackWinsock::SockPeerAddress(TIdStackSocketHandle s, int &family, QByteArray &ip, int &port)
+namespace {
+// The address a socket is bound to or connected to, through getsockname or
+// getpeername.
+void ReadSocketAddress(TIdStackWinsock &stack, int (*query)(TSocket, TSockAddrIn *, int *), TIdStackSocketHandle s,
+                       int &family, QByteArray &ip, int &port)
 {
     TSockAddrIn record;
     int length = SockAddrInLength;
-    CheckSocketResult(GetPeerName(s, &record, &length));
+    stack.CheckSocketResult(query(s, &record, &length));
     family = record.Family;
-    ip = AddressToText(record.Address);
+    ip = stack.AddressToText(record.Address);
     port = NetToHost16(record.Port);
+}
+} // namespace
+
+void TIdStackWinsock::SockPeerAddress(TIdStackSocketHandle s, int &family, QByteArray &ip, int &port)
+{
+    ReadSocketAddress(*this, GetPeerName, s, family, ip, port);
 }
 
 void TIdStackWinsock::SockBoundAddress(TIdStackSocketHandle s, int &family, QByteArray &ip, int &port)
 {
-    TSockAddrIn record;
-    int length = SockAddrInLength;
-    CheckSocketResult(GetSockName(s, &record, &length));
-    family = record.Family;
-    ip = AddressToText(record.Address);
-    port = NetToHost16(record.Port);
+    ReadSocketAddress(*this, GetSockName, s, family, ip, port);
 }
 
 QByteArray TIdStackWinsock::AddressToText(const TIdInAddr &address)
