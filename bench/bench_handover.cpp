@@ -3,7 +3,7 @@
 // listener itself (ThreadedEvent true), the time from send to handler, and
 // what an idle active endpoint costs in wake-ups.
 
-#include "framework/Application.h"
+#include "BenchEnvironment.h"
 #include "framework/MemoryStream.h"
 #include "net/IdSocketHandles.h"
 #include "net/IdUDPServer.h"
@@ -229,11 +229,6 @@ BENCHMARK(BM_IdleAfterActivation)->Iterations(1)->Unit(benchmark::kMillisecond)-
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    TApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    TBenchEnvironment environment(argc, argv);
+    return environment.RunBenchmarks(argc, argv);
 }

@@ -11,7 +11,7 @@
 //   writes it to the mailslot, without the GUI.
 // The GUI thread runs the application's event loop as in the program.
 
-#include "framework/Application.h"
+#include "BenchEnvironment.h"
 #include "framework/ErrorDisplay.h"
 #include "framework/MemoryStream.h"
 #include "framework/MessageBox.h"
@@ -22,7 +22,6 @@
 #include "tmserver/TmMessage.h"
 
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <arpa/inet.h>
@@ -305,13 +304,9 @@ bool StartLink(TfrmMain &window)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // A mailslot of our own, never the one a running TM server stand-in owns.
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    TBenchEnvironment environment(argc, argv);
+    TApplication &application = environment.Application;
     benchmark::Initialize(&argc, argv);
-    TApplication application(argc, argv);
 
     TMailslotServer receiver;
     if (receiver.Create(MailslotPath) != MailslotError::Success) {

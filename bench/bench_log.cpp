@@ -2,9 +2,9 @@
 // line when the log already holds 1 k, 100 k and 1 M lines, and the memory
 // the log takes per line.
 
+#include "BenchEnvironment.h"
 #include "shell/MainUnit.h"
 
-#include <QApplication>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
@@ -64,8 +64,7 @@ BENCHMARK(AppendAt)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicr
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    TBenchEnvironment environment(argc, argv);
     auto window = std::make_unique<TfrmMain>();
     Window = window.get();
     window->Timer1->stop();

@@ -2,13 +2,12 @@
 // window's whole save (at close) and restore (at show). The hive lives in a
 // temporary configuration folder, never the user's.
 
-#include "framework/Application.h"
+#include "BenchEnvironment.h"
 #include "platform/registry/Registry.h"
 #include "settings/FormStorage.h"
 #include "shell/MainUnit.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 using namespace Reg;
@@ -102,16 +101,6 @@ BENCHMARK(BM_MainWindowRestore)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir home;
-    if (!home.isValid())
-        return 3;
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("run")).toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    TApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    TBenchEnvironment environment(argc, argv);
+    return environment.RunBenchmarks(argc, argv);
 }
