@@ -32,19 +32,13 @@ QByteArray WithFullStop(const QByteArray &text)
 void ShowCurrentException() noexcept
 {
     try {
-        QByteArray message;
         try {
             throw;
         } catch (const EAbort &) {
             return;
-        } catch (const Exception &e) {
-            message = e.Message();
-        } catch (const std::exception &e) {
-            message = e.what();
         } catch (...) {
-            message = "Unknown error";
+            ShowMessageBox(WithFullStop(CurrentExceptionMessage()), ToAnsi(ApplicationTitle()), TMsgIcon::Error);
         }
-        ShowMessageBox(WithFullStop(message), ToAnsi(ApplicationTitle()), TMsgIcon::Error);
     } catch (...) {
         // The display itself failed (out of memory, say): nothing more to do.
     }

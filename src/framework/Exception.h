@@ -31,3 +31,8 @@ public:
 
 // Raises the silent exception.
 [[noreturn]] void Abort();
+
+// The message of the exception being handled (call only inside a catch
+// block): an Exception's own, a standard exception's what(), or
+// "Unknown error" for anything else.
+QByteArray CurrentExceptionMessage();

@@ -7,21 +7,6 @@
 #include <algorithm>
 #include <mutex>
 
-namespace {
-QByteArray CurrentExceptionMessage()
-{
-    try {
-        throw;
-    } catch (const Exception &e) {
-        return e.Message();
-    } catch (const std::exception &e) {
-        return e.what();
-    } catch (...) {
-        return "Unknown error";
-    }
-}
-} // namespace
-
 bool IsDatagramError(int32_t code)
 {
     using namespace Sockets::WsaError;
