@@ -99,6 +99,14 @@ LONG SplitPath(const QByteArray &subKey, QList<QByteArray> *names)
     return ERROR_SUCCESS;
 }
 
+// The open key `key` stands for and the names of the path below it.
+LONG ResolveSubKey(HKEY key, const QByteArray &subKey, TOpenKey *base, QList<QByteArray> *names)
+{
+    if (const LONG error = Resolve(key, base))
+        return error;
+    return SplitPath(subKey, names);
+}
+
 // Follows the path from the root; records the names as stored.
 THiveKey *Walk(THiveKey &root, const QList<QByteArray> &path, QList<QByteArray> *stored = nullptr)
 {
@@ -234,9 +242,7 @@ LONG CreateKeyEx(HKEY key, const QByteArray &subKey, DWORD, REGSAM access, HKEY 
     *result = HKEY_NONE;
     TOpenKey base;
     QList<QByteArray> names;
-    if (const LONG error = Resolve(key, &base))
-        return error;
-    if (const LONG error = SplitPath(subKey, &names))
+    if (const LONG error = ResolveSubKey(key, subKey, &base, &names))
         return error;
     if (!names.isEmpty() && !(base.Access & KEY_CREATE_SUB_KEY))
         return ERROR_ACCESS_DENIED;
@@ -293,9 +299,7 @@ LONG OpenKeyEx(HKEY key, const QByteArray &subKey, REGSAM access, HKEY *result)
     *result = HKEY_NONE;
     TOpenKey base;
     QList<QByteArray> names;
-    if (const LONG error = Resolve(key, &base))
-        return error;
-    if (const LONG error = SplitPath(subKey, &names))
+    if (const LONG error = ResolveSubKey(key, subKey, &base, &names))
         return error;
     THiveKey hive;
     if (const LONG error = LoadHive(base.Root, &hive))
@@ -403,9 +407,7 @@ LONG DeleteKey(HKEY key, const QByteArray &subKey)
 {
     TOpenKey base;
     QList<QByteArray> names;
-    if (const LONG error = Resolve(key, &base))
-        return error;
-    if (const LONG error = SplitPath(subKey, &names))
+    if (const LONG error = ResolveSubKey(key, subKey, &base, &names))
         return error;
     if (names.isEmpty())
         return ERROR_INVALID_PARAMETER;
