@@ -1,17 +1,13 @@
 // Datagrams through the UDP endpoint on loopback: how many per second reach
 // the handler through the GUI hand-over (ThreadedEvent false) and on the
-// listener itself (ThreadedEvent true), the time from send to handler, and
-// what an idle active endpoint costs in wake-ups.
+// listener itself (ThreadedEvent true), and the time from send to handler.
 
 #include "BenchEnvironment.h"
 #include "framework/MemoryStream.h"
 #include "net/IdSocketHandles.h"
 #include "net/IdUDPServer.h"
 
-#include <QAbstractEventDispatcher>
 #include <QEventLoop>
-#include <QFile>
-#include <QDir>
 #include <QTimer>
 #include <algorithm>
 #include <arpa/inet.h>
@@ -183,48 +179,6 @@ void BM_Latency20k(benchmark::State &state)
 }
 BENCHMARK(BM_Latency20k)->ArgName("ThreadedEvent")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Voluntary context switches of every thread of the process: each is one
-// wake-up from a wait.
-int64_t ProcessWakeUps()
-{
-    int64_t total = 0;
-    const QStringList tasks = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &task : tasks) {
-        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(task));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("voluntary_ctxt_switches:"))
-                total += line.mid(24).trimmed().toLongLong();
-    }
-    return total;
-}
-
-// An active endpoint with no traffic, the GUI thread in its event loop.
-void BM_IdleAfterActivation(benchmark::State &state)
-{
-    for (auto _ : state) {
-        TIdUDPServer server;
-        server.Bindings().Add()->SetIP("127.0.0.1");
-        server.SetActive(true);
-        int loopWakeUps = 0;
-        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, &server,
-                         [&] { ++loopWakeUps; });
-        QEventLoop loop;
-        QTimer::singleShot(300, &loop, &QEventLoop::quit); // settle
-        loop.exec();
-        loopWakeUps = 0;
-        const int64_t before = ProcessWakeUps();
-        const int seconds = 10;
-        QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-        loop.exec();
-        const int64_t after = ProcessWakeUps();
-        state.counters["process_wakeups/s"] = double(after - before) / seconds;
-        // The loop's own wake-up that ends the measurement is counted too.
-        state.counters["gui_loop_wakeups/s"] = double(loopWakeUps) / seconds;
-    }
-}
-BENCHMARK(BM_IdleAfterActivation)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 } // namespace
 
 int main(int argc, char **argv)

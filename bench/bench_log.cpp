@@ -3,15 +3,14 @@
 // the log takes per line.
 
 #include "BenchEnvironment.h"
+#include "ProcessStats.h"
 #include "shell/MainUnit.h"
 
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <fstream>
 #include <memory>
-#include <string>
 
 namespace {
 TfrmMain *Window = nullptr;
@@ -19,21 +18,6 @@ int64_t LinesInLog = 0;
 
 // A typical line: the hex of a kind C key event.
 const QByteArray HexLine = "23 00 11 22 33 44 55 66 43 00 00 01 2A 05 ";
-
-long ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = 0;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            status >> value;
-            return value;
-        }
-        status.ignore(1 << 16, '\n');
-    }
-    return 0;
-}
 
 void GrowLogTo(int64_t lines)
 {

@@ -2,7 +2,11 @@
 #include "shell/MainUnit.h"
 #include "support/Ansi.h"
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -85,6 +89,37 @@ TEST(MainWindow, LogAppendsLinesInCp1251)
     window.LogAppend(A("Несовпадение MAC-адреса"));
     EXPECT_EQ(window.Memo1->toPlainText(), QStringLiteral("47 52 \nНесовпадение MAC-адреса"));
     EXPECT_FALSE(window.Memo1->document()->isUndoRedoEnabled());
+}
+
+// The log keeps what the operator typed or deleted, follows its end while it
+// is scrolled to the end, and stays put when the operator scrolled back.
+TEST(MainWindow, LogAppendFollowsTheEndOnlyWhenTheOperatorIsThere)
+{
+    TfrmMain window;
+    window.show();
+    window.Memo1->setPlainText(QStringLiteral("typed by hand"));
+    window.LogAppend("first");
+    EXPECT_EQ(window.Memo1->toPlainText(), QStringLiteral("typed by hand\nfirst"));
+    window.Memo1->clear();
+    window.LogAppend("again");
+    EXPECT_EQ(window.Memo1->toPlainText(), QStringLiteral("again")); // no empty line before it
+
+    QScrollBar *bar = window.Memo1->verticalScrollBar();
+    for (int i = 0; i < 200; ++i)
+        window.LogAppend(QByteArray::number(i));
+    QCoreApplication::processEvents();
+    ASSERT_GT(bar->maximum(), 100);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(window.Memo1->cursorForPosition(QPoint(2, window.Memo1->viewport()->height() - 4)).block().text(),
+              QStringLiteral("199"));
+
+    bar->setValue(10);
+    const int maximum = bar->maximum();
+    window.LogAppend("while scrolled back");
+    EXPECT_EQ(bar->value(), 10);
+    EXPECT_EQ(bar->maximum(), maximum + 1);
+    EXPECT_EQ(window.Memo1->document()->lastBlock().text(), QStringLiteral("while scrolled back"));
+    EXPECT_EQ(window.Memo1->document()->blockCount(), 202);
 }
 
 TEST(ErrorDisplay, TitleAndFullStopRules)

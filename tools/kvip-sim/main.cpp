@@ -66,6 +66,10 @@ const char UsageText[] =
     "  oversized [N]     a datagram of N bytes (default 8193)\n"
     "  wait-greeting [MS] / wait-poll [MS]\n"
     "                    wait for the next greeting / poll (default 10000 ms)\n"
+    "  flood N RATE      N key events at RATE a second, kinds B and C in turn, each\n"
+    "                    followed by one broken datagram (foreign MAC, malformed,\n"
+    "                    short, empty, oversized, or from 127.0.0.2); prints one\n"
+    "                    summary line instead of every datagram\n"
     "  sleep MS          pause\n"
     "  to HOST[:PORT]    change where datagrams go\n"
     "  mac MAC           change the gateway's MAC\n"
@@ -145,6 +149,28 @@ QByteArray Shown(const QByteArray &datagram)
     return HexLine(datagram.left(MaxHexShown)) + "... (" + QByteArray::number(datagram.size()) + " bytes)";
 }
 
+// A kind B event with byte 12 not 0x02, and a kind C event with byte 9 not 0:
+// logged by the program, not passed on.
+QByteArray MalformedKindB(const TMacAddress &mac)
+{
+    QByteArray event = KindBDatagram(mac, 1, 2, 3);
+    event[12] = 0x03;
+    return event;
+}
+
+QByteArray MalformedKindC(const TMacAddress &mac)
+{
+    QByteArray event = KindCDatagram(mac, 1, 2, 3);
+    event[9] = 0x01;
+    return event;
+}
+
+TMacAddress ForeignMac(TMacAddress mac)
+{
+    mac[5] ^= 0xFF;
+    return mac;
+}
+
 std::string EventText(const char *kind, uint8_t a, uint8_t b, uint8_t c)
 {
     return std::string("key event kind ") + kind + " a=" + std::to_string(a) + " b=" + std::to_string(b)
@@ -195,17 +221,12 @@ public:
         } else if ((name == "b" || name == "c") && w.size() == 4) {
             return SendEvent(name, Mac, w[1], w[2], w[3], "");
         } else if (name == "foreign" && w.size() == 5 && (w[1] == "b" || w[1] == "c")) {
-            TMacAddress other = Mac;
-            other[5] ^= 0xFF;
+            const TMacAddress other = ForeignMac(Mac);
             return SendEvent(w[1], other, w[2], w[3], w[4], " with foreign MAC " + MacText(other).toStdString());
         } else if (name == "malformed" && w.size() == 2 && w[1] == "b") {
-            QByteArray event = KindBDatagram(Mac, 1, 2, 3);
-            event[12] = 0x03;
-            Send(event, "malformed kind B (byte 12 not 0x02)");
+            Send(MalformedKindB(Mac), "malformed kind B (byte 12 not 0x02)");
         } else if (name == "malformed" && w.size() == 2 && w[1] == "c") {
-            QByteArray event = KindCDatagram(Mac, 1, 2, 3);
-            event[9] = 0x01;
-            Send(event, "malformed kind C (byte 9 not 0)");
+            Send(MalformedKindC(Mac), "malformed kind C (byte 9 not 0)");
         } else if (name == "short" && (w.size() == 2 || (w.size() == 3 && (w[2] == "b" || w[2] == "c")))) {
             const bool kindB = w.size() == 3 && w[2] == "b";
             const QByteArray event = kindB ? KindBDatagram(Mac, 1, 2, 3) : KindCDatagram(Mac, 1, 2, 3);
@@ -251,6 +272,11 @@ public:
             const bool greeting = name == "wait-greeting";
             if (!WaitFor(greeting ? FGreetings : FPolls, int(*ms)))
                 return Fail(std::string("timed out waiting for a ") + (greeting ? "greeting" : "poll"));
+        } else if (name == "flood" && w.size() == 3) {
+            const std::optional<long> n = Number(w[1], 1000000000), rate = Number(w[2], 1000000);
+            if (!n || !rate || *rate == 0)
+                return Fail("flood: N must be a count and RATE 1..1000000");
+            Flood(*n, *rate);
         } else if (name == "sleep" && w.size() == 2) {
             const std::optional<long> ms = Number(w[1], 86400000);
             if (!ms)
@@ -355,6 +381,83 @@ private:
         std::fprintf(stderr, "kvip-sim: %s\n", why.c_str());
         std::fflush(stderr);
         return !ExitOnFailure;
+    }
+
+    // The broken datagrams of a flood, in turn, with the log lines the program
+    // writes for each (hex line, and the MAC line where the MAC differs;
+    // nothing for the datagrams the endpoint drops).
+    struct TBroken {
+        QByteArray Datagram;
+        bool FromOtherAddress = false;
+        int LogLines = 0;
+    };
+
+    std::vector<TBroken> BrokenDatagrams() const
+    {
+        return {{KindCDatagram(ForeignMac(Mac), 1, 2, 3), false, 2},
+                {MalformedKindB(Mac), false, 1},
+                {MalformedKindC(Mac), false, 1},
+                {KindCDatagram(Mac, 1, 2, 3).left(5), false, 2},
+                {QByteArray(), false, 0},
+                {KindCDatagram(Mac, 1, 2, 3).leftJustified(DefaultOversize, '\0'), false, 0},
+                {KindCDatagram(Mac, 1, 2, 3), true, 1}};
+    }
+
+    // Sends `count` key events at `rate` a second on a fixed schedule, each
+    // followed by a broken datagram, answering greetings and polls meanwhile.
+    void Flood(long count, long rate)
+    {
+        using Clock = std::chrono::steady_clock;
+        const TPeer target = Target();
+        const std::vector<TBroken> broken = BrokenDatagrams();
+        int other = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in otherAddress{};
+        otherAddress.sin_family = AF_INET;
+        otherAddress.sin_addr.s_addr = htonl(0x7F000002); // 127.0.0.2
+        if (other >= 0 && ::bind(other, reinterpret_cast<const sockaddr *>(&otherAddress), sizeof otherAddress) != 0) {
+            ::close(other);
+            other = -1;
+        }
+        long events[2] = {0, 0}, brokenSent = 0, failed = 0, logLines = 0;
+        const Clock::time_point start = Clock::now();
+        for (long i = 0; i < count && !stopRequested; ++i) {
+            const Clock::time_point due = start + std::chrono::nanoseconds(i * 1000000000LL / rate);
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count();
+            if (wait > 0)
+                Serve(int(wait), [] { return false; });
+            const bool kindB = i % 2 == 0;
+            const auto a = uint8_t(i), b = uint8_t(i >> 8), c = uint8_t(i >> 16);
+            if (SendQuietly(FSocket, target, kindB ? KindBDatagram(Mac, a, b, c) : KindCDatagram(Mac, a, b, c))) {
+                ++events[kindB ? 0 : 1];
+                logLines += 2;
+            } else {
+                ++failed;
+            }
+            const TBroken &next = broken[size_t(i) % broken.size()];
+            if (next.FromOtherAddress && other < 0)
+                continue;
+            if (SendQuietly(next.FromOtherAddress ? other : FSocket, target, next.Datagram)) {
+                ++brokenSent;
+                logLines += next.LogLines;
+            } else {
+                ++failed;
+            }
+        }
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (other >= 0)
+            ::close(other);
+        std::printf("flood: %ld key events (%ld kind B, %ld kind C) and %ld broken datagrams to %s in %.1f s, "
+                    "%ld sends failed; the program logs %ld lines for them\n",
+                    events[0] + events[1], events[0], events[1], brokenSent, target.Text().c_str(), seconds, failed,
+                    logLines);
+        std::fflush(stdout);
+    }
+
+    static bool SendQuietly(int socket, const TPeer &peer, const QByteArray &datagram)
+    {
+        return ::sendto(socket, datagram.constData(), datagram.size(), 0,
+                        reinterpret_cast<const sockaddr *>(&peer.Address), sizeof peer.Address)
+            == datagram.size();
     }
 
     bool WaitFor(const int &counter, int timeoutMs)
