@@ -16,6 +16,8 @@ TfrmMain *frmMain = nullptr;
 
 namespace {
 constexpr QPoint DesignedPosition(301, 177);
+// While lines come fast, the log is shown anew at most this often.
+constexpr int LogRepaintMs = 20;
 }
 
 TfrmMain::TfrmMain(QWidget *parent) : TForm(parent)
@@ -26,6 +28,10 @@ TfrmMain::TfrmMain(QWidget *parent) : TForm(parent)
     move(DesignedPosition);
     FMemoAnchors = QMargins(0, 0, width() - Memo1->geometry().right() - 1, height() - Memo1->geometry().bottom() - 1);
     Memo1->document()->setUndoRedoEnabled(false);
+    FLogRepaint = new QTimer(this);
+    FLogRepaint->setSingleShot(true);
+    FLogRepaint->setInterval(LogRepaintMs);
+    connect(FLogRepaint, &QTimer::timeout, this, [this] { Memo1->setUpdatesEnabled(true); });
 
     connect(Button1, &QPushButton::clicked, this, [this] { Guard([this] { Button1Click(); }); });
     ClipboardViewer1->SetOnChange([this](QObject *Sender) { Guard([&] { ClipboardViewer1Change(Sender); }); });
@@ -67,8 +73,16 @@ TfrmMain::~TfrmMain()
         ::frmMain = nullptr;
 }
 
+// Painting the log and putting it on the screen costs far more than adding a
+// line: a line added while the log is not being repainted holds back its
+// repainting for a moment, so that a burst of datagrams is shown as a few
+// pictures of the log rather than one per line.
 void TfrmMain::LogAppend(const QByteArray &line)
 {
+    if (!FLogRepaint->isActive()) {
+        Memo1->setUpdatesEnabled(false);
+        FLogRepaint->start();
+    }
     Memo1->appendPlainText(FromAnsi(line));
 }
 

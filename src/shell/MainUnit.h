@@ -58,6 +58,8 @@ private:
     // Distances of the log's right and bottom edges from the client area's,
     // kept on every resize: the log is anchored to all four sides.
     QMargins FMemoAnchors;
+    // Running while the log's repainting is held back after an appended line.
+    QTimer *FLogRepaint = nullptr;
     // A clipboard object is being handled; the clipboard changed meanwhile.
     bool FHandlingClipboardObject = false;
     bool FClipboardChangedMeanwhile = false;

@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -120,6 +121,53 @@ TEST(MainWindow, LogAppendFollowsTheEndOnlyWhenTheOperatorIsThere)
     EXPECT_EQ(bar->maximum(), maximum + 1);
     EXPECT_EQ(window.Memo1->document()->lastBlock().text(), QStringLiteral("while scrolled back"));
     EXPECT_EQ(window.Memo1->document()->blockCount(), 202);
+}
+
+namespace {
+// Counts the events of one type a widget receives.
+class TEventCounter : public QObject {
+public:
+    TEventCounter(QObject *watched, QEvent::Type type, int &count) : FType(type), FCount(count)
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == FType)
+            ++FCount;
+        return false;
+    }
+
+private:
+    QEvent::Type FType;
+    int &FCount;
+};
+} // namespace
+
+// A burst of lines, one per turn of the event loop as datagrams come, is
+// painted a few times rather than once a line, and the last line is shown
+// soon after the burst.
+TEST(MainWindow, LogRepaintsABurstAFewTimesAndShowsItsEnd)
+{
+    TfrmMain window;
+    window.Timer1->stop();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    int paints = 0;
+    TEventCounter counter(window.Memo1->viewport(), QEvent::Paint, paints);
+    QTest::qWait(50);
+    paints = 0;
+    for (int i = 0; i < 200; ++i) {
+        window.LogAppend("23 00 02 00 00 37 21 01 43 00 00 01 2A 05 " + QByteArray::number(i));
+        QCoreApplication::processEvents();
+    }
+    EXPECT_LT(paints, 40);
+    const int paintsDuringBurst = paints;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return paints > paintsDuringBurst; }, 1000));
+    EXPECT_TRUE(window.Memo1->updatesEnabled());
+    EXPECT_EQ(window.Memo1->document()->lastBlock().text().right(4), QStringLiteral(" 199"));
 }
 
 TEST(ErrorDisplay, TitleAndFullStopRules)
