@@ -14,6 +14,14 @@
 
 namespace {
 constexpr std::chrono::microseconds SpinBeforeSleeping{100};
+// After its last queued call the GUI thread watches this long for the next
+// request before it goes back to its event loop.
+constexpr std::chrono::microseconds WatchForNextRequest{50};
+// A way given during the watch that lasted a time slice (more than this)
+// went to another program: with the processors busy, watching costs a time
+// slice rather than saving a wake-up, and is left off for a while.
+constexpr std::chrono::microseconds TimeSlice{1000};
+constexpr std::chrono::milliseconds WatchPauseWhenBusy{50};
 
 // One waiting requester. It lives on the requester's stack; once `Ran` is
 // set under `Lock` and `Lock` is released, the GUI thread no longer touches
@@ -44,6 +52,8 @@ struct THandover {
     std::deque<TRequest *> Queue;
     std::atomic<bool> Pending{false};
     bool WakeUpPosted = false;       // until the queue is next emptied
+    bool GuiWatching = false;        // the GUI thread watches the queue: no wake-up needed
+    std::chrono::steady_clock::time_point WatchResumes{}; // GUI thread only
     THandoverWaker *Waker = nullptr; // made at application start-up, lives as long as the process
 };
 
@@ -77,6 +87,23 @@ void InstallWaker()
         QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, handover.Waker, &THandoverWaker::Idle);
 }
 
+// Watches, giving way to other threads, until a request is queued or the
+// watch is over.
+void Watch(THandover &handover)
+{
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point now = Clock::now();
+    const Clock::time_point end = now + WatchForNextRequest;
+    while (!handover.Pending.load(std::memory_order_acquire) && now < end) {
+        const Clock::time_point before = now;
+        std::this_thread::yield();
+        now = Clock::now();
+        if (now - before > TimeSlice) {
+            handover.WatchResumes = now + WatchPauseWhenBusy;
+            return;
+        }
+    }
+}
 } // namespace
 
 Q_COREAPP_STARTUP_FUNCTION(InstallWaker)
@@ -97,7 +124,7 @@ void RunOnGuiThread(const std::function<void()> &call)
         std::lock_guard lock(handover.Lock);
         handover.Queue.push_back(&request);
         handover.Pending.store(true, std::memory_order_release);
-        if (!handover.WakeUpPosted) {
+        if (!handover.WakeUpPosted && !handover.GuiWatching) {
             handover.WakeUpPosted = true;
             QMetaObject::invokeMethod(handover.Waker, "WakeUp", Qt::QueuedConnection);
         }
@@ -125,12 +152,28 @@ bool ServicePendingCalls()
     if (!handover.Pending.load(std::memory_order_acquire))
         return false;
     bool ran = false;
+    bool watched = false;
     for (;;) {
         TRequest *request;
         {
-            std::lock_guard lock(handover.Lock);
-            if (handover.Queue.empty())
-                break;
+            std::unique_lock lock(handover.Lock);
+            if (handover.Queue.empty()) {
+                // A requester whose call just ran usually asks again at once
+                // (the listener with the next datagram of a burst): watching
+                // for that a moment spares both threads a sleep and a wake-up
+                // per call. Whoever queues meanwhile posts no wake-up; this
+                // thread looks at the queue under the lock once more when it
+                // stops watching.
+                handover.GuiWatching = ran && !watched && std::chrono::steady_clock::now() >= handover.WatchResumes;
+                if (!handover.GuiWatching)
+                    break;
+                watched = true;
+                lock.unlock();
+                Watch(handover);
+                continue;
+            }
+            watched = false;
+            handover.GuiWatching = false;
             request = handover.Queue.front();
             handover.Queue.pop_front();
             // From here a new request needs a wake-up of its own: this call

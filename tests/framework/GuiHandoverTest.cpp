@@ -162,6 +162,37 @@ TEST(GuiHandover, CallsRunWhenTheLoopGoesIdle)
     EXPECT_LT(elapsed, 1000);
 }
 
+// A requester that asks again as soon as its call ran (the listener during a
+// burst of datagrams) is served while the GUI thread watches for it after
+// the previous call, or else after the GUI thread went back to its loop:
+// either way every call runs once, in order. (How much the watching saves
+// depends on a free processor, so the benchmark measures it, not this test.)
+TEST(GuiHandover, BackToBackRequestsAllRunInOrder)
+{
+    constexpr int calls = 2000;
+    std::vector<int> ran;
+    ran.reserve(calls);
+    std::atomic<bool> finished{false};
+    std::thread requester([&] {
+        for (int i = 0; i < calls; ++i)
+            RunOnGuiThread([&, i] { ran.push_back(i); });
+        finished = true;
+    });
+    QTimer bound; // wakes the loop below once the requester is done
+    bound.start(100);
+    QElapsedTimer clock;
+    clock.start();
+    while (!finished && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    EXPECT_TRUE(finished) << "the calls were still running after 10 s";
+    while (!finished) // lets the requester go however it failed
+        ServicePendingCalls();
+    requester.join();
+    ASSERT_EQ(int(ran.size()), calls);
+    for (int i = 0; i < calls; ++i)
+        ASSERT_EQ(ran[i], i);
+}
+
 TEST(GuiHandover, WaitingServicesCallsUntilDone)
 {
     std::atomic<bool> finished{false};
