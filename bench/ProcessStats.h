@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <sys/resource.h>
+#include <unistd.h>
 
-// What the kernel counts for this process, for the benchmarks that measure
-// wake-ups, processor time and memory.
+// What the kernel counts for this process (and, for the time stolen by the
+// hypervisor, for the machine), for the benchmarks that measure wake-ups,
+// processor time and memory.
 
 // Voluntary context switches of every thread of the process: each is one
 // wake-up from a wait.
@@ -47,4 +49,17 @@ inline long ResidentKiB()
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').value(0).toLong();
     return 0;
+}
+
+// Processor time the hypervisor gave to other guests, all processors of the
+// machine together, in milliseconds: a virtual machine's figures are only
+// comparable when little was stolen while they were taken.
+inline double StolenMilliseconds()
+{
+    QFile stat(QStringLiteral("/proc/stat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // "cpu  user nice system idle iowait irq softirq steal ...", in ticks.
+    const QList<QByteArray> fields = stat.readLine().simplified().split(' ');
+    return fields.size() > 8 ? fields[8].toDouble() * 1000.0 / double(sysconf(_SC_CLK_TCK)) : 0;
 }
