@@ -23,6 +23,20 @@ bool OnGui()
 {
     return QThread::currentThread() == QCoreApplication::instance()->thread();
 }
+
+// Runs the GUI thread's event loop, waiting for events as the program does,
+// until `done` or `timeoutMs`; a timer wakes the loop every `tickMs` so that
+// a flag set by another thread is seen. Returns the milliseconds it ran.
+qint64 RunLoopUntil(const std::atomic<bool> &done, int timeoutMs, int tickMs)
+{
+    QTimer tick;
+    tick.start(tickMs);
+    QElapsedTimer clock;
+    clock.start();
+    while (!done && clock.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return clock.elapsed();
+}
 } // namespace
 
 TEST(GuiHandover, CallsRunOnTheGuiThreadFirstInFirstOutWhileRequestersWait)
@@ -148,14 +162,9 @@ TEST(GuiHandover, CallsRunWhenTheLoopGoesIdle)
     std::thread requester([&] { RunOnGuiThread([&] { ran = true; }); });
     std::this_thread::sleep_for(100ms);
     QCoreApplication::removePostedEvents(nullptr, QEvent::MetaCall);
-    QTimer bound; // wakes the loop below should the hook be missing
-    bound.start(200);
-    QElapsedTimer clock;
-    clock.start();
-    while (!ran && clock.elapsed() < 2500)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // The loop is woken every 200 ms should the hook be missing.
+    const qint64 elapsed = RunLoopUntil(ran, 2500, 200);
     const bool ranWhileIdle = ran;
-    const qint64 elapsed = clock.elapsed();
     ServicePendingCalls(); // lets the requester go even if the hook failed
     requester.join();
     EXPECT_TRUE(ranWhileIdle);
@@ -178,12 +187,7 @@ TEST(GuiHandover, BackToBackRequestsAllRunInOrder)
             RunOnGuiThread([&, i] { ran.push_back(i); });
         finished = true;
     });
-    QTimer bound; // wakes the loop below once the requester is done
-    bound.start(100);
-    QElapsedTimer clock;
-    clock.start();
-    while (!finished && clock.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    RunLoopUntil(finished, 10000, 100);
     EXPECT_TRUE(finished) << "the calls were still running after 10 s";
     while (!finished) // lets the requester go however it failed
         ServicePendingCalls();

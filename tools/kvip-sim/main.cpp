@@ -495,9 +495,7 @@ private:
 
     void SendTo(const TPeer &peer, const QByteArray &datagram, const std::string &what)
     {
-        const ssize_t sent = ::sendto(FSocket, datagram.constData(), datagram.size(), 0,
-                                      reinterpret_cast<const sockaddr *>(&peer.Address), sizeof peer.Address);
-        if (sent < 0)
+        if (!SendQuietly(FSocket, peer, datagram))
             std::printf("-> %s failed (%s): %s %s\n", peer.Text().c_str(), std::strerror(errno),
                         Shown(datagram).constData(), what.c_str());
         else
