@@ -1,4 +1,5 @@
 #include "platform/mailslot/Mailslot.h"
+#include "support/Ansi.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -10,8 +11,10 @@ TEST(MailslotSocketPath, FoldsCaseAndMapsHierarchy)
     const QString dir = MailslotDirectory();
     EXPECT_EQ(MailslotSocketPath("\\\\.\\mailslot\\TMS.ms"), dir + QStringLiteral("/tms.ms"));
     EXPECT_EQ(MailslotSocketPath("\\\\.\\MAILSLOT\\Srv\\Sub.MS"), dir + QStringLiteral("/srv/sub.ms"));
-    // Non-ASCII letters are kept as they are (cp1251 bytes to file name bytes).
-    EXPECT_TRUE(MailslotSocketPath("\\\\.\\mailslot\\\xD2\xCC.ms").has_value());
+    // Every letter is folded, Cyrillic included, and the file name is the
+    // name's text in UTF-8.
+    EXPECT_EQ(MailslotSocketPath("\\\\.\\mailslot\\\xD2\xCC.ms"), dir + QStringLiteral("/тм.ms"));
+    EXPECT_EQ(MailslotSocketPath(A("\\\\.\\mailslot\\Сервер ЁЖ\\Тмс.MS")), dir + QStringLiteral("/сервер ёж/тмс.ms"));
 }
 
 TEST(MailslotSocketPath, RefusesNamesThatLeaveTheFolder)
@@ -39,6 +42,36 @@ TEST(Mailslot, MessageRoundTripKeepsEveryByte)
     EXPECT_EQ(server.Read(1000), message);
     EXPECT_EQ(server.Read(1000), QByteArray(5000, 'x'));
     EXPECT_FALSE(server.Read(10).has_value());
+}
+
+TEST(Mailslot, CyrillicNamesAreDistinctButFoldCase)
+{
+    // Each TM server has a mailslot of its own, whatever its letters ...
+    TMailslotServer upper;
+    ASSERT_EQ(upper.Create(A("\\\\.\\mailslot\\ТМС.ms")), MailslotError::Success);
+    TMailslotServer other;
+    ASSERT_EQ(other.Create(A("\\\\.\\mailslot\\АБВ.ms")), MailslotError::Success);
+    TMailslotServer yo;
+    ASSERT_EQ(yo.Create(A("\\\\.\\mailslot\\Ёлка.ms")), MailslotError::Success);
+    EXPECT_NE(upper.SocketPath(), other.SocketPath());
+    // ... while the letter case of a name does not matter, as on Windows.
+    TMailslotServer lower;
+    EXPECT_EQ(lower.Create(A("\\\\.\\mailslot\\тмс.ms")), MailslotError::AlreadyExists);
+
+    const auto send = [](const char *name, const QByteArray &message) {
+        TMailslotClient client;
+        const uint32_t error = client.Open(A("\\\\.\\mailslot\\") + A(name) + ".ms");
+        return error == MailslotError::Success ? client.Write(message) : error;
+    };
+    EXPECT_EQ(send("тмс", "to ТМС"), MailslotError::Success);
+    EXPECT_EQ(send("АБВ", "to АБВ"), MailslotError::Success);
+    EXPECT_EQ(send("ЁЛКА", "to Ёлка"), MailslotError::Success);
+    EXPECT_EQ(send("ГДЕ", "nobody"), MailslotError::FileNotFound);
+    EXPECT_EQ(upper.Read(1000), QByteArray("to ТМС"));
+    EXPECT_EQ(other.Read(1000), QByteArray("to АБВ"));
+    EXPECT_EQ(yo.Read(1000), QByteArray("to Ёлка"));
+    EXPECT_FALSE(upper.Read(0).has_value());
+    EXPECT_FALSE(other.Read(0).has_value());
 }
 
 TEST(Mailslot, MissingMailslotIsErrorTwo)

@@ -5,6 +5,7 @@
 #include "support/MessageBoxRecorder.h"
 #include "tmserver/TmMessage.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
@@ -28,6 +29,26 @@ protected:
 const QByteArray ErrorText(uint32_t code)
 {
     return A("Не удалось подключиться к программе настройки сервера ТМ (") + QByteArray::number(code) + ")";
+}
+
+// Starts tools/tms-mailslot and waits until its socket file `fileName`
+// exists in the mailslot folder.
+bool StartReceiver(QProcess &receiver, const QStringList &arguments, const QString &fileName)
+{
+    receiver.start(QStringLiteral(V3721_TOOLS_DIR "/tms-mailslot/tms-mailslot"), arguments);
+    if (!receiver.waitForStarted(5000))
+        return false;
+    const QString socket = MailslotDirectory() + QLatin1Char('/') + fileName;
+    const QDeadlineTimer deadline(5000);
+    while (!QFileInfo::exists(socket)) {
+        if (deadline.hasExpired() || receiver.state() != QProcess::Running) {
+            receiver.kill();
+            receiver.waitForFinished(2000);
+            return false;
+        }
+        QThread::msleep(10);
+    }
+    return true;
 }
 } // namespace
 
@@ -98,13 +119,9 @@ TEST_F(SendTmMessageTest, TooLongMessageIsRefusedWholeNotCut)
 TEST_F(SendTmMessageTest, ReceiverToolPrintsTheMessageItems)
 {
     QProcess receiver;
-    receiver.start(QStringLiteral(V3721_TOOLS_DIR "/tms-mailslot/tms-mailslot"),
-                   {QStringLiteral("--json"), QStringLiteral("--count"), QStringLiteral("1")});
-    ASSERT_TRUE(receiver.waitForStarted(5000));
+    ASSERT_TRUE(StartReceiver(receiver, {QStringLiteral("--json"), QStringLiteral("--count"), QStringLiteral("1")},
+                              QStringLiteral("tms.ms")));
     const QString socket = MailslotDirectory() + QStringLiteral("/tms.ms");
-    for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i)
-        QThread::msleep(20);
-    ASSERT_TRUE(QFileInfo::exists(socket));
 
     DeviceEvent = {false, 3, 7, 0x45};
     window.SendTmMessage(A("объект"));
@@ -116,4 +133,35 @@ TEST_F(SendTmMessageTest, ReceiverToolPrintsTheMessageItems)
     EXPECT_TRUE(out.contains(QStringLiteral("\"объект\"").toUtf8())) << out.constData();
     EXPECT_TRUE(boxes.Boxes.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(socket));
+}
+
+TEST_F(SendTmMessageTest, ReceiverToolTakesACyrillicNameTypedInUtf8)
+{
+    QProcess receiver;
+    ASSERT_TRUE(StartReceiver(receiver,
+                              {QStringLiteral("--name"), QStringLiteral("ТМС"), QStringLiteral("--json"),
+                               QStringLiteral("--count"), QStringLiteral("2")},
+                              QStringLiteral("тмс.ms")))
+        << receiver.readAllStandardError().constData();
+
+    // Another TM server's name finds no mailslot ...
+    window.leTMSName->setText(QStringLiteral("АБВ"));
+    window.SendTmMessage(A("чужое"));
+    ASSERT_EQ(boxes.Boxes.size(), 1);
+    EXPECT_EQ(boxes.Boxes[0].Text, ErrorText(2));
+    // ... while the receiver's name in either letter case reaches it.
+    window.leTMSName->setText(QStringLiteral("тмс"));
+    window.SendTmMessage(A("первое"));
+    window.leTMSName->setText(QStringLiteral("ТМС"));
+    window.SendTmMessage(A("второе"));
+    ASSERT_TRUE(receiver.waitForFinished(5000));
+    const QByteArray out = receiver.readAllStandardOutput();
+    EXPECT_TRUE(out.contains(ComposeTmMessage(DeviceEvent, "10.0.0.5", true, A("первое")).toHex())) << out.constData();
+    EXPECT_TRUE(out.contains(ComposeTmMessage(DeviceEvent, "10.0.0.5", true, A("второе")).toHex())) << out.constData();
+    EXPECT_FALSE(out.contains(A("чужое").toHex())) << out.constData();
+    EXPECT_EQ(boxes.Boxes.size(), 1);
+    // The tool names its mailslot readably.
+    const QString said = QString::fromUtf8(receiver.readAllStandardError());
+    EXPECT_TRUE(said.contains(QStringLiteral("\\\\.\\mailslot\\ТМС.ms"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("/тмс.ms"))) << said.toStdString();
 }

@@ -26,7 +26,8 @@ void OnSignal(int)
 void Usage(FILE *out)
 {
     std::fputs("usage: tms-mailslot [--name NAME] [--hex] [--json] [--count N]\n"
-               "  --name NAME  TM server name (default TMS): mailslot \\\\.\\mailslot\\NAME.ms\n"
+               "  --name NAME  TM server name (default TMS; letter case does not matter):\n"
+               "               mailslot \\\\.\\mailslot\\NAME.ms\n"
                "  --hex        also print each message as a hex dump\n"
                "  --json       print one JSON object per message instead of text\n"
                "  --count N    exit after N messages\n",
@@ -97,7 +98,8 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--name" && i + 1 < argc) {
-            name = ToAnsi(QString::fromLocal8Bit(argv[++i]));
+            // Typed in the terminal's UTF-8; the program's names are cp1251.
+            name = ToAnsi(QString::fromUtf8(argv[++i]));
         } else if (arg == "--hex") {
             hex = true;
         } else if (arg == "--json") {
@@ -120,17 +122,19 @@ int main(int argc, char **argv)
     sigaction(SIGTERM, &action, nullptr);
 
     const QByteArray path = TmMailslotPath(name);
+    // The name is cp1251, as the program writes it; the terminal is shown its text.
+    const QByteArray shownPath = FromAnsi(path).toUtf8();
     TMailslotServer mailslot;
     const uint32_t error = mailslot.Create(path);
     if (error == MailslotError::AlreadyExists) {
-        std::fprintf(stderr, "tms-mailslot: %s is already owned by another running receiver\n", path.constData());
+        std::fprintf(stderr, "tms-mailslot: %s is already owned by another running receiver\n", shownPath.constData());
         return 1;
     }
     if (error != MailslotError::Success) {
-        std::fprintf(stderr, "tms-mailslot: cannot create %s (error %u)\n", path.constData(), error);
+        std::fprintf(stderr, "tms-mailslot: cannot create %s (error %u)\n", shownPath.constData(), error);
         return 1;
     }
-    std::fprintf(stderr, "tms-mailslot: listening on %s (%s)\n", path.constData(),
+    std::fprintf(stderr, "tms-mailslot: listening on %s (%s)\n", shownPath.constData(),
                  mailslot.SocketPath().toUtf8().constData());
 
     int seq = 0;

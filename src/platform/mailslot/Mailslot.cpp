@@ -1,5 +1,7 @@
 #include "platform/mailslot/Mailslot.h"
 
+#include "platform/cp1251/Ansi.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -56,13 +58,10 @@ std::optional<QString> MailslotSocketPath(const QByteArray &mailslotPath)
     for (const QByteArray &component : name.split('\\'))
         if (component.isEmpty() || component.startsWith('.'))
             return std::nullopt;
-    for (char &c : name) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-        else if (c == '\\')
-            c = '/';
-    }
-    return MailslotDirectory() + QLatin1Char('/') + QFile::decodeName(name);
+    // Mailslot names ignore the case of every letter, Cyrillic included: the
+    // file is named by the text in lower case (file names are UTF-8).
+    name.replace('\\', '/');
+    return MailslotDirectory() + QLatin1Char('/') + FromAnsi(name).toLower();
 }
 
 uint32_t WindowsErrorFromErrno(int error)

@@ -7,9 +7,9 @@
 
 // Local stand-in for the Windows mailslot "\\.\mailslot\NAME": an AF_UNIX
 // datagram socket at RUNDIR/mailslot/name, where RUNDIR is $XDG_RUNTIME_DIR
-// or /tmp/runtime-$USER and `name` is NAME with ASCII letters in lower case
-// and each '\' turned into '/'. One message is one datagram. Failures are
-// reported as Windows error codes.
+// or /tmp/runtime-$USER and `name` is NAME (cp1251) with every letter in
+// lower case and each '\' turned into '/', written in UTF-8. One message is
+// one datagram. Failures are reported as Windows error codes.
 
 namespace MailslotError {
 constexpr uint32_t Success = 0;
@@ -29,9 +29,11 @@ constexpr uint32_t Timeout = 1460;        // the receiver's queue stayed full
 // The folder holding the mailslot sockets.
 QString MailslotDirectory();
 
-// The socket file for a mailslot path, or nothing when the path is not a
-// valid mailslot name (empty, holding '/' or NUL, an empty component or one
-// starting with '.', or not below "\\.\mailslot\").
+// The socket file for a mailslot path (cp1251), or nothing when the path is
+// not a valid mailslot name (empty, holding '/' or NUL, an empty component or
+// one starting with '.', or not below "\\.\mailslot\"). Names that differ
+// only in letter case give the same file. The program and tools/tms-mailslot
+// both reach the socket file through this.
 std::optional<QString> MailslotSocketPath(const QByteArray &mailslotPath);
 
 // Maps an errno value to the nearest Windows error code.
