@@ -88,6 +88,10 @@ std::optional<TDeviceEvent> KindCEvent(const QByteArray &datagram)
 
 bool IsGatewaySender(const QByteArray &senderAddress, const QByteArray &host, const QByteArray &hostAddress)
 {
+    // The empty host resolves to this workstation; taking that address would
+    // make every local sender, the program's own greeting included, the gateway.
+    if (host.isEmpty())
+        return false;
     return senderAddress == host || (!hostAddress.isEmpty() && senderAddress == hostAddress);
 }
 

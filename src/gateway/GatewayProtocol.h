@@ -50,7 +50,8 @@ std::optional<TDeviceEvent> KindCEvent(const QByteArray &datagram);
 // Whether a datagram comes from the gateway: its sender's address text equals
 // the host as typed, or the address that host resolved to when the link was
 // started (a host typed as a name or with leading zeros is reported back in
-// canonical form). An empty resolved address matches nothing.
+// canonical form). An empty host or an empty resolved address matches
+// nothing.
 bool IsGatewaySender(const QByteArray &senderAddress, const QByteArray &host, const QByteArray &hostAddress);
 
 // What the gateway sends, for the simulator and the tests. The bytes not

@@ -215,6 +215,22 @@ TEST_F(DatagramHandler, HostTypedOtherwiseIsHeardAtTheAddressItResolvedTo)
     EXPECT_EQ(Log().last(), QStringLiteral("Несовпадение IP-адреса (10.0.0.5)"));
 }
 
+TEST_F(DatagramHandler, EmptyHostHearsNobody)
+{
+    // "Пуск" with an empty address field: the empty name stands for this
+    // workstation, yet no local sender is the gateway.
+    window.Host.clear();
+    window.HostAddress = "127.0.0.1";
+    Receive(KindCDatagram({}, 1, 2, 3), "127.0.0.1");
+    Receive(IdentityReplyDatagram(Mac), "127.0.0.1");
+    EXPECT_EQ(Log(), (QStringList{QStringLiteral("Несовпадение IP-адреса (127.0.0.1)"),
+                                  QStringLiteral("Несовпадение IP-адреса (127.0.0.1)")}));
+    EXPECT_EQ(window.GatewayMac, TMacAddress{});
+    EXPECT_TRUE(beeps.Beeps.isEmpty());
+    EXPECT_TRUE(Messages().isEmpty());
+    EXPECT_TRUE(boxes.Boxes.isEmpty());
+}
+
 TEST_F(DatagramHandler, WholeDatagramIsLoggedWhateverItsSize)
 {
     QByteArray big(8192, '\xAB');

@@ -185,6 +185,34 @@ TEST_F(GatewayLink, HostWithLeadingZerosIsHeardWhenItAnswers)
     EXPECT_FALSE(window.Memo1->toPlainText().contains(QStringLiteral("Несовпадение")));
 }
 
+TEST_F(GatewayLink, EmptyAddressFieldHearsNoLocalSender)
+{
+    TMailslotServer mailslot;
+    ASSERT_EQ(mailslot.Create(TmMailslotPath("TMS")), MailslotError::Success);
+    // The empty host names this workstation: the greeting goes to the
+    // address the workstation's own name gives, port 971, and so comes
+    // back to the program itself.
+    Press(QString());
+    ASSERT_TRUE(boxes.Boxes.isEmpty()) << boxes.Boxes[0].Text.constData();
+    EXPECT_TRUE(window.Host.isEmpty());
+    ASSERT_FALSE(window.HostAddress.isEmpty());
+    const QString mismatch = QStringLiteral("Несовпадение IP-адреса (");
+    const auto logLines = [&] { return window.Memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts); };
+    ASSERT_TRUE(PumpUntil([&] { return logLines().size() >= 1; })) << "the greeting did not come back";
+    EXPECT_TRUE(logLines()[0].startsWith(mismatch)) << logLines()[0].toStdString();
+
+    // A local process sending a key event with zero MAC bytes from that
+    // very address is not the gateway either.
+    FakeGateway local(window.HostAddress.constData());
+    local.SendToProgram(KindCDatagram({}, 1, 2, 3));
+    ASSERT_TRUE(PumpUntil([&] { return logLines().size() >= 2; }));
+    EXPECT_EQ(logLines()[1], mismatch + QString::fromLatin1(window.HostAddress) + QLatin1Char(')'));
+    EXPECT_EQ(logLines().size(), 2);
+    EXPECT_TRUE(beeps.Beeps.isEmpty());
+    EXPECT_FALSE(mailslot.Read(0).has_value());
+    EXPECT_TRUE(boxes.Boxes.isEmpty());
+}
+
 TEST_F(GatewayLink, FailedResolutionForgetsTheAddressOfTheLastStart)
 {
     FakeGateway gateway;

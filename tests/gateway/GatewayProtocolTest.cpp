@@ -134,6 +134,9 @@ TEST(GatewayDatagrams, SenderIsTheHostAsTypedOrAsResolved)
     // Without a resolved address only the text itself matches.
     EXPECT_FALSE(IsGatewaySender("10.0.0.5", "010.0.0.5", ""));
     EXPECT_TRUE(IsGatewaySender("10.0.0.5", "10.0.0.5", ""));
+    // An empty host is no gateway, whatever address the empty name gave.
+    EXPECT_FALSE(IsGatewaySender("127.0.0.1", "", "127.0.0.1"));
+    EXPECT_FALSE(IsGatewaySender("", "", ""));
 }
 
 TEST(GatewayDatagrams, MacTextRoundTrip)
