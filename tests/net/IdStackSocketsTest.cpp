@@ -236,10 +236,26 @@ TEST_F(StackSockets, OptionsCreationAndFailedCalls)
     EXPECT_EQ(stack.SockSetOption(s, SolSocket, 0x7777, &on, 4), -1);
     EXPECT_EQ(stack.SockLastError(), WsaError::NoProtocolOption);
 
-    // Broadcasting needs the option, as on Windows.
+    // Broadcasting needs the option, as on Windows. The loopback network's
+    // broadcast address has a route on every machine ...
     Bind(s, "");
-    EXPECT_EQ(stack.SockSendTo(s, "b", 1, 0, "255.255.255.255", 47219), -1);
+    EXPECT_EQ(stack.SockSendTo(s, "b", 1, 0, "127.255.255.255", 47219), -1);
     EXPECT_EQ(stack.SockLastError(), WsaError::AccessDenied);
+    // ... the limited broadcast only where another network is up (connecting
+    // a socket that may broadcast asks the routing without sending); with a
+    // route it is refused like any broadcast, without one it is unreachable.
+    const TIdStackSocketHandle probe = OpenDatagram();
+    ASSERT_EQ(stack.SockSetOption(probe, SolSocket, SoBroadcast, &on, 4), 0);
+    const bool routed = stack.SockConnect(probe, AfInet, "255.255.255.255", 47219) == 0;
+    if (!routed) {
+        ASSERT_EQ(stack.SockLastError(), WsaError::NetworkUnreachable);
+    }
+    EXPECT_EQ(stack.SockSendTo(s, "b", 1, 0, "255.255.255.255", 47219), -1);
+    EXPECT_EQ(stack.SockLastError(), routed ? WsaError::AccessDenied : WsaError::NetworkUnreachable);
+    // With the option the same socket may broadcast.
+    ASSERT_EQ(stack.SockSetOption(s, SolSocket, SoBroadcast, &on, 4), 0);
+    EXPECT_EQ(stack.SockSendTo(s, "b", 1, 0, "127.255.255.255", 47219), 1);
+    ASSERT_EQ(stack.SockSetOption(s, SolSocket, SoBroadcast, &off, 4), 0);
 
     try {
         stack.NewSocketHandle(77, 0);
