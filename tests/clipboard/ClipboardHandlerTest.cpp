@@ -6,7 +6,9 @@
 #include "shell/DeviceEvent.h"
 #include "shell/MainUnit.h"
 #include "support/Ansi.h"
+#include "support/ClipboardContent.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/PrivateSettings.h"
 #include "tmserver/TmMessage.h"
 
 #include <QClipboard>
@@ -33,6 +35,9 @@ class ClipboardHandlerTest : public testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(settings.Valid());
+        // Whatever an earlier test left on the clipboard is no business of this one.
+        ClipboardContent::Clear();
         frmMain = &window;
         frmObjAction2 = &dialog;
         DeviceEvent = {true, 0x01, 0x2A, 5};
@@ -59,6 +64,7 @@ protected:
     // The next message at the mailslot, if one comes.
     std::optional<QByteArray> Received(int timeoutMs = 1000) { return server.Read(timeoutMs); }
 
+    PrivateSettings settings; // outlives the window, which saves at its end
     TfrmMain window;
     TfrmObjAction2 dialog;
     DialogDriver driver{dialog};

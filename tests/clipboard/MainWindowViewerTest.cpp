@@ -5,6 +5,7 @@
 #include "platform/clipboard/ClipboardChain.h"
 #include "shell/MainUnit.h"
 #include "support/ClipboardContent.h"
+#include "support/PrivateSettings.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -34,6 +35,7 @@ void Keep(const QImage &image, const char *name)
 TEST(MainWindowViewer, SitsWhereDesignedWithoutScrollBarsInButtonFace)
 {
     Clear();
+    PrivateSettings settings;
     TfrmMain window;
     TClipboardViewer *viewer = window.ClipboardViewer1;
     EXPECT_EQ(viewer->geometry(), QRect(412, 5, 113, 41));
@@ -59,6 +61,8 @@ TEST(MainWindowViewer, SitsWhereDesignedWithoutScrollBarsInButtonFace)
 
 TEST(MainWindowViewer, LeavesTheChainWithTheWindow)
 {
+    Clear();
+    PrivateSettings settings;
     const ClipboardApi::TWindowHandle before = ClipboardApi::GetClipboardViewer();
     {
         TfrmMain window;
@@ -71,6 +75,7 @@ TEST(MainWindowViewer, LeavesTheChainWithTheWindow)
 TEST(MainWindowViewer, ScreenshotsShowTextImageAndPalettePreviews)
 {
     Clear();
+    PrivateSettings settings;
     TfrmMain window;
     window.show();
     TClipboardViewer *viewer = window.ClipboardViewer1;
