@@ -113,6 +113,22 @@ TEST_F(ClipboardHandlerTest, EnterRightAfterOpeningSendsTheFirstTemplate)
     EXPECT_EQ(Received(), Message(LineV2, "qzrexSt2TmsCh=0`qzrexSt2TmsRtu=1`qzrexSt2TmsPoint=1`qzrexSt2OvrrClass=0"));
 }
 
+TEST_F(ClipboardHandlerTest, EnterSendsTheFirstTemplateWhateverWasClickedBefore)
+{
+    driver.Then(DialogDriver::MouseClick(&TfrmObjAction2::btnTemplate3));
+    Copy("#TC0:1:1");
+    EXPECT_EQ(Received(), Message(LineV2, "qzrexSt2TmsCh=0`qzrexSt2TmsRtu=1`qzrexSt2TmsPoint=1`qzrexSt2OvrrClass=3"));
+    driver.Then(DialogDriver::Key(Qt::Key_Return));
+    Copy("#TC0:1:2");
+    EXPECT_EQ(Received(), Message(LineV2, "qzrexSt2TmsCh=0`qzrexSt2TmsRtu=1`qzrexSt2TmsPoint=2`qzrexSt2OvrrClass=0"));
+
+    driver.Then(DialogDriver::MouseClick(&TfrmObjAction2::Button4));
+    Copy("#TC0:1:3");
+    driver.Then(DialogDriver::Key(Qt::Key_Return));
+    Copy("#TC0:1:4");
+    EXPECT_EQ(Received(), Message(LineV2, "qzrexSt2TmsCh=0`qzrexSt2TmsRtu=1`qzrexSt2TmsPoint=4`qzrexSt2OvrrClass=0"));
+}
+
 TEST_F(ClipboardHandlerTest, IgnoringOrClosingSendsNothing)
 {
     driver.Then(DialogDriver::Ignore());

@@ -42,9 +42,23 @@ public:
     // A key pressed in whatever has the focus once the dialog is active.
     static Action Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        return [key, modifiers](TfrmObjAction2 &d) {
+        return Keys({key}, modifiers);
+    }
+    // Keys pressed one after the other, each in whatever has the focus then.
+    static Action Keys(QList<Qt::Key> keys, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        return [keys, modifiers](TfrmObjAction2 &d) {
             (void)QTest::qWaitForWindowActive(&d, 1000);
-            QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, key, modifiers);
+            for (Qt::Key key : keys)
+                QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, key, modifiers);
+        };
+    }
+    // A mouse click on a button, which also gives it the focus.
+    static Action MouseClick(QPushButton *Ui::frmObjAction2::*button)
+    {
+        return [button](TfrmObjAction2 &d) {
+            (void)QTest::qWaitForWindowActive(&d, 1000);
+            QTest::mouseClick(d.*button, Qt::LeftButton);
         };
     }
 
