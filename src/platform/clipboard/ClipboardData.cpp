@@ -103,14 +103,10 @@ uint32_t StandardFormat(const QString &name)
     return 0;
 }
 
-// Memory block handles start high so that they never look like a window or
-// graphic object handle in a trace.
 uint32_t AddBlock(QByteArray bytes)
 {
     TClipboardState &state = State();
-    do
-        ++state.LastBlock;
-    while (state.LastBlock < 0x10000000 || state.Blocks.count(state.LastBlock));
+    state.LastBlock = NextBlockHandle(state.LastBlock, [&state](uint32_t block) { return state.Blocks.count(block) != 0; });
     state.Blocks.emplace(state.LastBlock, std::move(bytes));
     return state.LastBlock;
 }
@@ -218,6 +214,15 @@ QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data)
         }
     }
     return formats;
+}
+
+uint32_t NextBlockHandle(uint32_t last, const std::function<bool(uint32_t)> &inUse)
+{
+    uint32_t block = last;
+    do
+        block = block < FirstBlockHandle || block == UINT32_MAX ? FirstBlockHandle : block + 1;
+    while (inUse(block));
+    return block;
 }
 
 uint32_t PaletteFromBlock(const QByteArray &block)

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class QMimeData;
 
@@ -77,6 +78,13 @@ uint32_t EnumClipboardFormats(uint32_t previous);
 // data belongs to the clipboard: it is freed when the clipboard is closed
 // or its contents change.
 uint32_t GetClipboardData(uint32_t format);
+
+// Memory block handles start high so that they never look like a window or
+// graphic object handle in a trace. The handle after last counts up from
+// FirstBlockHandle, skips the handles still in use and starts again at
+// FirstBlockHandle after the largest one.
+constexpr uint32_t FirstBlockHandle = 0x10000000;
+uint32_t NextBlockHandle(uint32_t last, const std::function<bool(uint32_t)> &inUse);
 
 // Memory blocks by handle: address (nullptr for an unknown handle) and size.
 const char *GlobalLock(uint32_t block);
