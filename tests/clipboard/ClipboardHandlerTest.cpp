@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
 #include <gtest/gtest.h>
 
 namespace {
@@ -165,6 +166,21 @@ TEST_F(ClipboardHandlerTest, AddressFormsAndWhatTheyBind)
         EXPECT_EQ(Received(), Message(LineV2, c.second)) << c.copied.constData();
     }
     EXPECT_EQ(driver.Labels.size(), int(std::size(cases)));
+}
+
+TEST_F(ClipboardHandlerTest, ObjectsInACharsetOrAsOemTextAreOffered)
+{
+    driver.Then(DialogDriver::Click(1));
+    auto *koi8 = new QMimeData;
+    koi8->setData(QStringLiteral("text/plain;charset=koi8-r"), "#TC4:5:\xF0\xD5\xD3\xCB");
+    QGuiApplication::clipboard()->setMimeData(koi8);
+    EXPECT_EQ(Received(), Message(LineV2, A("qzrexSt2TmsCh=4`qzrexSt2TmsRtu=5`qzrexSt2TmsPoint=Пуск`qzrexSt2OvrrClass=1")));
+
+    driver.Then(DialogDriver::Click(2));
+    QGuiApplication::clipboard()->setMimeData(
+        ClipboardContent::Data({{QStringLiteral("CF_OEMTEXT"), QByteArray("#TC6:7:\x8F\xE3\xE1\xAA\0", 12)}}));
+    EXPECT_EQ(Received(), Message(LineV2, A("qzrexSt2TmsCh=6`qzrexSt2TmsRtu=7`qzrexSt2TmsPoint=Пуск`qzrexSt2OvrrClass=2")));
+    EXPECT_EQ(driver.Labels, QStringList({QStringLiteral("#TC4:5:Пуск"), QStringLiteral("#TC6:7:Пуск")}));
 }
 
 TEST_F(ClipboardHandlerTest, InactiveLinkIgnoresObjectsAndKeepsTheObjectText)

@@ -76,9 +76,34 @@ const QMimeData *SystemMimeData()
     return clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
 }
 
+const QString PlainTextMime = QStringLiteral("text/plain");
+
+// The character set of a text/plain MIME type: its charset parameter, UTF-8
+// when it names none (as Qt takes text/plain), a null array for any other
+// MIME type.
+QByteArray TextCharset(const QString &mime)
+{
+    const QList<QStringView> parts = QStringView(mime).split(u';');
+    if (parts.first().trimmed().compare(PlainTextMime, Qt::CaseInsensitive) != 0)
+        return QByteArray();
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        const qsizetype equals = parts[i].indexOf(u'=');
+        if (equals < 0 || parts[i].left(equals).trimmed().compare(QLatin1String("charset"), Qt::CaseInsensitive) != 0)
+            continue;
+        QStringView value = parts[i].mid(equals + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+            value = value.mid(1, value.size() - 2);
+        return value.toLatin1();
+    }
+    return QByteArrayLiteral("UTF-8");
+}
+
+// Text that can be read: text/plain in a character set Qt knows. Text in
+// any other character set is a format of its own, not text.
 bool IsTextMime(const QString &mime)
 {
-    return mime == QLatin1String("text/plain") || mime.startsWith(QLatin1String("text/plain;"));
+    const QByteArray charset = TextCharset(mime);
+    return !charset.isNull() && (mime == PlainTextMime || QStringDecoder(charset.constData()).isValid());
 }
 
 bool IsImageMime(const QString &mime)
@@ -122,22 +147,55 @@ QImage ImageOf(const QMimeData &data, const QString &mime)
     return QImage::fromData(data.data(mime));
 }
 
+constexpr char OemCodePage[] = "IBM866";
+
 QByteArray ToOem(const QString &text)
 {
-    QStringEncoder encoder("IBM866");
+    QStringEncoder encoder(OemCodePage);
     QByteArray bytes = encoder.encode(text);
     return encoder.isValid() ? bytes : ToAnsi(text);
 }
 
+QString FromOem(const QByteArray &text)
+{
+    QStringDecoder decoder(OemCodePage);
+    QString unicode = decoder.decode(text);
+    return decoder.isValid() ? unicode : FromAnsi(text);
+}
+
+QByteArray UpToZero(const QByteArray &bytes)
+{
+    const qsizetype zero = bytes.indexOf('\0');
+    return zero < 0 ? bytes : bytes.left(zero);
+}
+
+// The text held by a MIME type that text formats are rendered from: text in
+// its character set, or a CF_TEXT or CF_OEMTEXT block up to its first zero.
+QString TextFrom(const QMimeData &data, const QString &mime)
+{
+    const QString name = WindowsMimeName(mime);
+    if (name == QLatin1String("CF_TEXT"))
+        return FromAnsi(UpToZero(data.data(mime)));
+    if (name == QLatin1String("CF_OEMTEXT"))
+        return FromOem(UpToZero(data.data(mime)));
+    if (mime == PlainTextMime)
+        return data.text();
+    QStringDecoder decoder(TextCharset(mime).constData());
+    return decoder.decode(data.data(mime));
+}
+
 // Renders one format of the MIME data: a memory block, a bitmap or a palette.
+// A text format comes as the owner gave it or else rendered from the text.
 uint32_t Render(const QMimeData &data, const TMimeFormat &source)
 {
-    const bool fromText = IsTextMime(source.Mime);
+    const QString name = WindowsMimeName(source.Mime);
     switch (source.Format) {
     case CF_TEXT:
-        return AddBlock(fromText ? ToAnsi(data.text()) + '\0' : data.data(source.Mime));
+        return AddBlock(name == QLatin1String("CF_TEXT") ? data.data(source.Mime)
+                                                         : ToAnsi(TextFrom(data, source.Mime)) + '\0');
     case CF_OEMTEXT:
-        return AddBlock(fromText ? ToOem(data.text()) + '\0' : data.data(source.Mime));
+        return AddBlock(name == QLatin1String("CF_OEMTEXT") ? data.data(source.Mime)
+                                                            : ToOem(TextFrom(data, source.Mime)) + '\0');
     case CF_BITMAP:
         return Gdi::CreateBitmapFromImage(ImageOf(data, source.Mime));
     case CF_PALETTE:
@@ -195,6 +253,8 @@ QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data)
                 return;
         formats.append({format, mime});
     };
+    // Formats the platform renders from another follow the owner's own.
+    QList<TMimeFormat> rendered;
     for (const QString &mime : data->formats()) {
         // Only MIME types carry data; X11 selection targets such as TARGETS
         // or TIMESTAMP are not formats.
@@ -204,6 +264,8 @@ QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data)
         if (!name.isNull()) {
             const uint32_t standard = StandardFormat(name);
             add(standard ? standard : RegisterClipboardFormat(name), mime);
+            if (standard == CF_OEMTEXT)
+                rendered.append({CF_TEXT, mime});
         } else if (IsTextMime(mime)) {
             add(CF_TEXT, mime);
             add(CF_OEMTEXT, mime);
@@ -213,7 +275,18 @@ QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data)
             add(RegisterClipboardFormat(mime), mime);
         }
     }
+    for (const TMimeFormat &f : rendered)
+        add(f.Format, f.Mime);
     return formats;
+}
+
+QString ClipboardTextOf(const QMimeData *data)
+{
+    if (data)
+        for (const TMimeFormat &f : ClipboardFormatsOf(data))
+            if (f.Format == CF_TEXT)
+                return TextFrom(*data, f.Mime);
+    return QString();
 }
 
 uint32_t NextBlockHandle(uint32_t last, const std::function<bool(uint32_t)> &inUse)

@@ -13,17 +13,22 @@ class QMimeData;
 // Reading the system clipboard in clipboard formats, over the MIME data of
 // Qt's clipboard:
 //   text/plain...                CF_TEXT (cp1251) and CF_OEMTEXT (cp866),
-//                                both rendered from the text
+//                                both rendered from the text, which is read
+//                                in the type's charset (UTF-8 when it names
+//                                none); text in a charset Qt does not know
+//                                is no text but a format of its own
 //   image/..., application/x-qt-image
 //                                CF_BITMAP (a bitmap object)
 //   application/x-qt-windows-mime;value="NAME"
 //                                the standard format NAME ("CF_PALETTE" holds
-//                                a palette block, "CF_OEMTEXT" raw bytes ...)
+//                                a palette block, "CF_OEMTEXT" raw bytes,
+//                                from which CF_TEXT is rendered too ...)
 //                                or else the format registered as NAME
 //   any other MIME type          the format registered under the MIME type
 //                                (names without '/', such as the X11
 //                                selection target TARGETS, are no formats)
-// Formats are listed in the order of the MIME types. CF_PALETTE is read as a
+// Formats are listed in the order of the MIME types, formats rendered from
+// another after the owner's own. CF_PALETTE is read as a
 // palette object (see PaletteFromBlock), every other format as a memory block.
 
 namespace ClipboardApi {
@@ -54,6 +59,10 @@ struct TMimeFormat {
 };
 // The clipboard formats that MIME data holds, each once, in order.
 QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data);
+
+// The text CF_TEXT is rendered from, in Unicode (what a text field pastes);
+// empty when the MIME data holds no text.
+QString ClipboardTextOf(const QMimeData *data);
 
 // A palette object made from a palette block: 16-bit version 0x0300, 16-bit
 // entry count, then 4 bytes per entry (red, green, blue, flags), little
