@@ -144,3 +144,38 @@ TEST(ClipboardText, OemTextAloneAlsoGivesTheAnsiText)
     Set(Data({{QStringLiteral("CF_OEMTEXT"), QByteArray("\x8F\0tail", 6)}}));
     EXPECT_EQ(Block(CF_TEXT), QByteArray("\xCF\0", 2));
 }
+
+TEST(ClipboardFormatList, AskedOncePerChangeAndKeptUntilTheNext)
+{
+    SetText(QStringLiteral("one"));
+    const int before = FormatListRequests();
+    const auto everyCheck = [] {
+        EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+        EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+        EXPECT_EQ(CountClipboardFormats(), 2);
+        TOpenClipboard open;
+        EXPECT_EQ(EnumClipboardFormats(0), CF_TEXT);
+        EXPECT_EQ(EnumClipboardFormats(CF_TEXT), CF_OEMTEXT);
+        EXPECT_EQ(EnumClipboardFormats(CF_OEMTEXT), 0u);
+        EXPECT_NE(GetClipboardData(CF_OEMTEXT), 0u);
+    };
+    everyCheck();
+    everyCheck();
+    EXPECT_EQ(FormatListRequests(), before + 1);
+
+    // The owner offering more without a change notification changes
+    // nothing until the next one: the list stays that of the change.
+    const_cast<QMimeData *>(QGuiApplication::clipboard()->mimeData())
+        ->setData(QStringLiteral("image/png"), Encoded(Filled(2, 2, Qt::red), "PNG"));
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+    EXPECT_EQ(CountClipboardFormats(), 2);
+    EXPECT_EQ(FormatListRequests(), before + 1);
+
+    SetText(QStringLiteral("two"));
+    everyCheck();
+    EXPECT_EQ(FormatListRequests(), before + 2);
+    Clear();
+    EXPECT_EQ(CountClipboardFormats(), 0);
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+    EXPECT_EQ(FormatListRequests(), before + 3);
+}

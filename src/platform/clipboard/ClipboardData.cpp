@@ -2,6 +2,7 @@
 
 #include "platform/clipboard/ClipboardChain.h"
 #include "platform/clipboard/GdiObjects.h"
+#include "platform/clipboard/X11ClipboardTargets.h"
 #include "platform/cp1251/Ansi.h"
 
 #include <QClipboard>
@@ -12,6 +13,7 @@
 #include <QPointer>
 #include <QStringEncoder>
 #include <QtEndian>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -51,6 +53,14 @@ struct TClipboardState {
     std::unordered_map<uint32_t, uint32_t> Rendered; // format -> handle
     std::unordered_map<uint32_t, QByteArray> Blocks; // handle -> memory block
     uint32_t LastBlock = 0;
+    // The formats of the clipboard as of the last change notification; none
+    // before the owner has been asked.
+    std::optional<QList<TMimeFormat>> Formats;
+    // Where the owner is asked off the GUI thread (X11): the question and
+    // whether it was asked for a change of the clipboard.
+    QPointer<TX11ClipboardTargets> Targets;
+    bool AskedForChange = false;
+    int FormatRequests = 0;
 };
 
 TClipboardState &State()
@@ -205,9 +215,39 @@ uint32_t Render(const QMimeData &data, const TMimeFormat &source)
     }
 }
 
+// The formats of the clipboard as of the last change notification. The
+// owner is asked once per change; where that happens off the GUI thread,
+// the clipboard counts as empty until the first answer.
 QList<TMimeFormat> SystemFormats()
 {
-    return ClipboardFormatsOf(SystemMimeData());
+    WatchSystemClipboard();
+    TClipboardState &state = State();
+    if (!state.Formats) {
+        ++state.FormatRequests;
+        if (state.Targets) {
+            state.Formats.emplace();
+            state.Targets->Ask();
+        } else {
+            state.Formats = ClipboardFormatsOf(SystemMimeData());
+        }
+    }
+    return *state.Formats;
+}
+
+// The owner's answer, or nothing when Qt's clipboard has to be asked. A
+// change of the clipboard is notified now; the first answer only when the
+// clipboard turned out not to be empty.
+void FormatsAnswered(const std::optional<QStringList> &mimeTypes)
+{
+    TClipboardState &state = State();
+    QList<TMimeFormat> formats = mimeTypes ? FormatsOfMimeTypes(*mimeTypes) : ClipboardFormatsOf(SystemMimeData());
+    const bool changed = state.AskedForChange || !state.Formats || formats != *state.Formats;
+    state.AskedForChange = false;
+    state.Formats = std::move(formats);
+    if (changed) {
+        DiscardRenderedData();
+        ClipboardChanged();
+    }
 }
 } // namespace
 
@@ -242,9 +282,12 @@ QString WindowsMimeType(const QString &name)
 
 QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data)
 {
+    return data ? FormatsOfMimeTypes(data->formats()) : QList<TMimeFormat>();
+}
+
+QList<TMimeFormat> FormatsOfMimeTypes(const QStringList &mimeTypes)
+{
     QList<TMimeFormat> formats;
-    if (!data)
-        return formats;
     const auto add = [&formats](uint32_t format, const QString &mime) {
         if (format == 0)
             return;
@@ -255,7 +298,7 @@ QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data)
     };
     // Formats the platform renders from another follow the owner's own.
     QList<TMimeFormat> rendered;
-    for (const QString &mime : data->formats()) {
+    for (const QString &mime : mimeTypes) {
         // Only MIME types carry data; X11 selection targets such as TARGETS
         // or TIMESTAMP are not formats.
         if (!mime.contains(QLatin1Char('/')))
@@ -375,7 +418,9 @@ uint32_t GetClipboardData(uint32_t format)
     if (const auto found = state.Rendered.find(format); found != state.Rendered.end())
         return found->second;
     const QMimeData *data = SystemMimeData();
-    for (const TMimeFormat &f : ClipboardFormatsOf(data)) {
+    if (!data)
+        return 0;
+    for (const TMimeFormat &f : SystemFormats()) {
         if (f.Format != format)
             continue;
         const uint32_t handle = Render(*data, f);
@@ -402,6 +447,11 @@ qsizetype GlobalSize(uint32_t block)
     return found == State().Blocks.end() ? 0 : found->second.size();
 }
 
+int FormatListRequests()
+{
+    return State().FormatRequests;
+}
+
 void WatchSystemClipboard()
 {
     static QPointer<QClipboard> watched;
@@ -409,7 +459,21 @@ void WatchSystemClipboard()
     if (!clipboard || watched == clipboard)
         return;
     watched = clipboard;
+    TClipboardState &state = State();
+    state.Formats.reset();
+    state.Targets = QGuiApplication::platformName() == QLatin1String("xcb")
+                        ? new TX11ClipboardTargets(clipboard, FormatsAnswered)
+                        : nullptr;
     QObject::connect(clipboard, &QClipboard::dataChanged, clipboard, [] {
+        TClipboardState &state = State();
+        if (state.Targets) {
+            // The change is notified with the owner's answer.
+            ++state.FormatRequests;
+            state.AskedForChange = true;
+            state.Targets->Ask();
+            return;
+        }
+        state.Formats.reset();
         DiscardRenderedData();
         ClipboardChanged();
     });

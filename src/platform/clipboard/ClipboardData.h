@@ -59,6 +59,8 @@ struct TMimeFormat {
 };
 // The clipboard formats that MIME data holds, each once, in order.
 QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data);
+// The same for a list of MIME types.
+QList<TMimeFormat> FormatsOfMimeTypes(const QStringList &mimeTypes);
 
 // The text CF_TEXT is rendered from, in Unicode (what a text field pastes);
 // empty when the MIME data holds no text.
@@ -70,7 +72,10 @@ QString ClipboardTextOf(const QMimeData *data);
 // 0 when it holds none or the header is wrong.
 uint32_t PaletteFromBlock(const QByteArray &block);
 
-// Format availability and count need no open clipboard.
+// Format availability and count need no open clipboard. They, the
+// enumeration and the data are answered from one list of formats for each
+// change: the clipboard's owner is asked for it once, at the first question
+// after the change, and it holds until the next change notification.
 bool IsClipboardFormatAvailable(uint32_t format);
 int CountClipboardFormats();
 
@@ -100,9 +105,18 @@ const char *GlobalLock(uint32_t block);
 void GlobalUnlock(uint32_t block);
 qsizetype GlobalSize(uint32_t block);
 
+// How often the system clipboard's owner has been asked for its list of
+// formats since the program started.
+int FormatListRequests();
+
 // Connects the system clipboard's change signal (once per application):
 // on every change the data rendered so far is freed, then the viewer chain
 // is notified (ClipboardChanged). Reading the clipboard connects it too.
+// On X11 the owner is asked for its formats off the GUI thread (see
+// TX11ClipboardTargets), and the change is notified with its answer, so an
+// owner that does not answer holds up nothing; until the first answer the
+// clipboard counts as empty, and a first answer that is not empty is
+// notified as a change.
 void WatchSystemClipboard();
 
 } // namespace ClipboardApi
