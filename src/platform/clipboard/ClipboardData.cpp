@@ -215,6 +215,45 @@ uint32_t Render(const QMimeData &data, const TMimeFormat &source)
     }
 }
 
+// The clipboard formats that a list of MIME types holds, each once, in order.
+QList<TMimeFormat> FormatsOfMimeTypes(const QStringList &mimeTypes)
+{
+    QList<TMimeFormat> formats;
+    const auto add = [&formats](uint32_t format, const QString &mime) {
+        if (format == 0)
+            return;
+        for (const TMimeFormat &f : formats)
+            if (f.Format == format)
+                return;
+        formats.append({format, mime});
+    };
+    // Formats the platform renders from another follow the owner's own.
+    QList<TMimeFormat> rendered;
+    for (const QString &mime : mimeTypes) {
+        // Only MIME types carry data; X11 selection targets such as TARGETS
+        // or TIMESTAMP are not formats.
+        if (!mime.contains(QLatin1Char('/')))
+            continue;
+        const QString name = WindowsMimeName(mime);
+        if (!name.isNull()) {
+            const uint32_t standard = StandardFormat(name);
+            add(standard ? standard : RegisterClipboardFormat(name), mime);
+            if (standard == CF_OEMTEXT)
+                rendered.append({CF_TEXT, mime});
+        } else if (IsTextMime(mime)) {
+            add(CF_TEXT, mime);
+            add(CF_OEMTEXT, mime);
+        } else if (IsImageMime(mime)) {
+            add(CF_BITMAP, mime);
+        } else {
+            add(RegisterClipboardFormat(mime), mime);
+        }
+    }
+    for (const TMimeFormat &f : rendered)
+        add(f.Format, f.Mime);
+    return formats;
+}
+
 // The formats of the clipboard as of the last change notification. The
 // owner is asked once per change; where that happens off the GUI thread,
 // the clipboard counts as empty until the first answer.
@@ -283,44 +322,6 @@ QString WindowsMimeType(const QString &name)
 QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data)
 {
     return data ? FormatsOfMimeTypes(data->formats()) : QList<TMimeFormat>();
-}
-
-QList<TMimeFormat> FormatsOfMimeTypes(const QStringList &mimeTypes)
-{
-    QList<TMimeFormat> formats;
-    const auto add = [&formats](uint32_t format, const QString &mime) {
-        if (format == 0)
-            return;
-        for (const TMimeFormat &f : formats)
-            if (f.Format == format)
-                return;
-        formats.append({format, mime});
-    };
-    // Formats the platform renders from another follow the owner's own.
-    QList<TMimeFormat> rendered;
-    for (const QString &mime : mimeTypes) {
-        // Only MIME types carry data; X11 selection targets such as TARGETS
-        // or TIMESTAMP are not formats.
-        if (!mime.contains(QLatin1Char('/')))
-            continue;
-        const QString name = WindowsMimeName(mime);
-        if (!name.isNull()) {
-            const uint32_t standard = StandardFormat(name);
-            add(standard ? standard : RegisterClipboardFormat(name), mime);
-            if (standard == CF_OEMTEXT)
-                rendered.append({CF_TEXT, mime});
-        } else if (IsTextMime(mime)) {
-            add(CF_TEXT, mime);
-            add(CF_OEMTEXT, mime);
-        } else if (IsImageMime(mime)) {
-            add(CF_BITMAP, mime);
-        } else {
-            add(RegisterClipboardFormat(mime), mime);
-        }
-    }
-    for (const TMimeFormat &f : rendered)
-        add(f.Format, f.Mime);
-    return formats;
 }
 
 QString ClipboardTextOf(const QMimeData *data)

@@ -59,8 +59,6 @@ struct TMimeFormat {
 };
 // The clipboard formats that MIME data holds, each once, in order.
 QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data);
-// The same for a list of MIME types.
-QList<TMimeFormat> FormatsOfMimeTypes(const QStringList &mimeTypes);
 
 // The text CF_TEXT is rendered from, in Unicode (what a text field pastes);
 // empty when the MIME data holds no text.
