@@ -1,5 +1,7 @@
 #include "clipboard/Memo.h"
 
+#include "platform/clipboard/ClipboardData.h"
+
 #include <QMimeData>
 #include <QTextCursor>
 
@@ -10,12 +12,15 @@ TMemo::TMemo(QWidget *parent) : QPlainTextEdit(parent)
 
 void TMemo::insertFromMimeData(const QMimeData *source)
 {
-    if (FMaxLength == 0 || !source->hasText()) {
-        QPlainTextEdit::insertFromMimeData(source);
-        return;
+    // The text of the clipboard's text formats, whatever character set or
+    // clipboard format carries it.
+    QString text = ClipboardApi::ClipboardTextOf(source);
+    if (FMaxLength != 0) {
+        const QTextCursor cursor = textCursor();
+        const qsizetype room =
+            FMaxLength - (document()->characterCount() - 1) + (cursor.selectionEnd() - cursor.selectionStart());
+        text.truncate(std::max<qsizetype>(room, 0));
     }
-    const QTextCursor cursor = textCursor();
-    const qsizetype room = FMaxLength - (document()->characterCount() - 1) + (cursor.selectionEnd() - cursor.selectionStart());
-    if (room > 0)
-        insertPlainText(source->text().left(room));
+    if (!text.isEmpty())
+        insertPlainText(text);
 }

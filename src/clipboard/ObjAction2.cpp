@@ -55,6 +55,11 @@ void TfrmObjAction2::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    // Every opening starts on the first template, the default button, as the
+    // first opening does: the button clicked or tabbed to last time would
+    // otherwise keep the focus and take Enter.
+    btnTemplate0->setDefault(true);
+    btnTemplate0->setFocus(Qt::OtherFocusReason);
     // Centred on the primary screen each time it is shown.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QSize outer = frameGeometry().size();

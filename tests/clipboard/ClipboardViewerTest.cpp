@@ -255,7 +255,8 @@ TEST_F(ClipboardViewer, DetectsTheFormatInItsOrderOfPreference)
              return d;
          },
          cvText, "TMemo"},
-        {"OEM text only", [] { return Data({{QStringLiteral("CF_OEMTEXT"), "oem"}}); }, cvOemText, "TMemo"},
+        // The platform renders CF_TEXT from OEM text, so text is found first.
+        {"OEM text only", [] { return Data({{QStringLiteral("CF_OEMTEXT"), "oem"}}); }, cvText, "TMemo"},
         {"bitmap over a palette",
          [&] { return WithFormat(ImageData(Filled(3, 3, Qt::red)), QStringLiteral("CF_PALETTE"), palette); }, cvBitmap, "TImage"},
         {"metafile", [] { return Data({{QStringLiteral("CF_METAFILEPICT"), "wmf"}}); }, cvMetafile, "TImage"},
@@ -310,12 +311,30 @@ TEST_F(ClipboardViewer, TextPreviewFillsTheViewerReadOnly)
     EXPECT_EQ(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_NE(memo->font().family(), QStringLiteral("Terminal"));
 
-    Set(Data({{QStringLiteral("CF_OEMTEXT"), "oem"}}));
+    // OEM text alone: shown through the CF_TEXT rendered from it, and in the
+    // font "Terminal" when OEM text is asked for.
+    Set(Data({{QStringLiteral("CF_OEMTEXT"), QByteArray("\x8F\xE3\xE1\xAA OEM\0", 9)}}));
+    EXPECT_EQ(viewer.Text(), QStringLiteral("Пуск OEM"));
+    viewer.Viewer.ChooseViewFormat(cvOemText);
+    EXPECT_EQ(viewer.Viewer.ViewFormat(), cvOemText);
     memo = viewer.Preview<TMemo>();
     ASSERT_NE(memo, nullptr);
     EXPECT_EQ(memo->font().family(), QStringLiteral("Terminal"));
-    EXPECT_EQ(memo->toPlainText(), QString::fromLatin1(TCustomClipboardViewer::UnknownFormatText))
-        << "without CF_TEXT there is nothing to paste";
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("Пуск OEM"));
+    EXPECT_TRUE(memo->isReadOnly());
+    viewer.Viewer.ChooseViewFormat(cvDefault);
+
+    // Text in a named character set; one Qt cannot decode is no text.
+    auto *koi8 = new QMimeData;
+    koi8->setData(QStringLiteral("text/plain;charset=KOI8-R"), QByteArray("\xF0\xD5\xD3\xCB #TC0:1:1"));
+    Set(koi8);
+    EXPECT_EQ(viewer.Viewer.ResolveViewFormat(), cvText);
+    EXPECT_EQ(viewer.Text(), QStringLiteral("Пуск #TC0:1:1"));
+    auto *unknown = new QMimeData;
+    unknown->setData(QStringLiteral("text/plain;charset=x-unheard-of"), "#TC0:1:1");
+    Set(unknown);
+    EXPECT_EQ(viewer.Viewer.ResolveViewFormat(), cvUnknown);
+    EXPECT_EQ(viewer.Text(), QString::fromLatin1(TCustomClipboardViewer::UnknownFormatText));
 
     Set(Data({{QStringLiteral("Other Program's Format"), "x"}}));
     EXPECT_EQ(viewer.Text(), QStringLiteral("Cannot display. Data in Clipboard is in an unknown format."));

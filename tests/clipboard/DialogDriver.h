@@ -11,8 +11,9 @@
 
 // Acts on the object dialog from inside its modal loop: each time the dialog
 // is shown, the next queued action runs once the loop is running. A showing
-// with no action queued is closed after a second and counted as unexpected,
-// so a test that expects no dialog fails instead of hanging.
+// with no action queued is closed at once and counted as unexpected, so a
+// test that expects no dialog fails instead of hanging; a dialog an action
+// does not close is closed as from its title bar.
 class DialogDriver : public QObject {
 public:
     using Action = std::function<void(TfrmObjAction2 &)>;
@@ -42,9 +43,23 @@ public:
     // A key pressed in whatever has the focus once the dialog is active.
     static Action Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        return [key, modifiers](TfrmObjAction2 &d) {
+        return Keys({key}, modifiers);
+    }
+    // Keys pressed one after the other, each in whatever has the focus then.
+    static Action Keys(QList<Qt::Key> keys, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        return [keys, modifiers](TfrmObjAction2 &d) {
             (void)QTest::qWaitForWindowActive(&d, 1000);
-            QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, key, modifiers);
+            for (Qt::Key key : keys)
+                QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, key, modifiers);
+        };
+    }
+    // A mouse click on a button, which also gives it the focus.
+    static Action MouseClick(QPushButton *Ui::frmObjAction2::*button)
+    {
+        return [button](TfrmObjAction2 &d) {
+            (void)QTest::qWaitForWindowActive(&d, 1000);
+            QTest::mouseClick(d.*button, Qt::LeftButton);
         };
     }
 
@@ -53,17 +68,21 @@ protected:
     {
         if (watched == &FDialog && event->type() == QEvent::Show) {
             Labels << FDialog.Label2->text();
-            const int showing = Labels.size();
+            Action action;
             if (!FActions.empty()) {
-                Action action = std::move(FActions.front());
+                action = std::move(FActions.front());
                 FActions.pop_front();
-                QTimer::singleShot(0, this, [this, action = std::move(action)] { action(FDialog); });
             }
-            QTimer::singleShot(1000, this, [this, showing] {
-                if (FDialog.isVisible() && Labels.size() == showing) {
+            QTimer::singleShot(0, this, [this, action = std::move(action)] {
+                if (!action) {
                     ++Unexpected;
                     FDialog.done(ObjActionClosed);
+                    return;
                 }
+                action(FDialog);
+                // An accelerator presses its button a moment later.
+                if (!QTest::qWaitFor([this] { return !FDialog.isVisible(); }, 10000))
+                    FDialog.done(ObjActionClosed);
             });
         }
         return false;

@@ -5,8 +5,10 @@
 #include "platform/clipboard/ClipboardChain.h"
 #include "shell/MainUnit.h"
 #include "support/ClipboardContent.h"
+#include "support/PrivateSettings.h"
 
 #include <QDir>
+#include <QPlainTextEdit>
 #include <gtest/gtest.h>
 
 using namespace ClipboardContent;
@@ -34,6 +36,7 @@ void Keep(const QImage &image, const char *name)
 TEST(MainWindowViewer, SitsWhereDesignedWithoutScrollBarsInButtonFace)
 {
     Clear();
+    PrivateSettings settings;
     TfrmMain window;
     TClipboardViewer *viewer = window.ClipboardViewer1;
     EXPECT_EQ(viewer->geometry(), QRect(412, 5, 113, 41));
@@ -59,6 +62,8 @@ TEST(MainWindowViewer, SitsWhereDesignedWithoutScrollBarsInButtonFace)
 
 TEST(MainWindowViewer, LeavesTheChainWithTheWindow)
 {
+    Clear();
+    PrivateSettings settings;
     const ClipboardApi::TWindowHandle before = ClipboardApi::GetClipboardViewer();
     {
         TfrmMain window;
@@ -71,6 +76,7 @@ TEST(MainWindowViewer, LeavesTheChainWithTheWindow)
 TEST(MainWindowViewer, ScreenshotsShowTextImageAndPalettePreviews)
 {
     Clear();
+    PrivateSettings settings;
     TfrmMain window;
     window.show();
     TClipboardViewer *viewer = window.ClipboardViewer1;
@@ -80,6 +86,25 @@ TEST(MainWindowViewer, ScreenshotsShowTextImageAndPalettePreviews)
     QImage shot = window.grab().toImage();
     Keep(shot, "main-text.png");
     EXPECT_EQ(shot.pixelColor(client.topLeft() + QPoint(2, 2)), ToQColor(clWindow)) << "the text field's background";
+
+    // Text offered only in a character set of its own.
+    Set([] {
+        auto *data = new QMimeData;
+        data->setData(QStringLiteral("text/plain;charset=KOI8-R"), "#TC0:1:1 \xF0\xD5\xD3\xCB");
+        return data;
+    }());
+    shot = window.grab().toImage();
+    Keep(shot, "main-charset-text.png");
+    const auto *memo = qobject_cast<const QPlainTextEdit *>(viewer->Preview());
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("#TC0:1:1 Пуск"));
+    // Dark pixels where the field draws its text (its scroll bars aside).
+    const QRect textArea(memo->viewport()->mapTo(&window, QPoint(0, 0)), memo->viewport()->size());
+    int inked = 0;
+    for (int x = textArea.left(); x <= textArea.right(); ++x)
+        for (int y = textArea.top(); y <= textArea.bottom(); ++y)
+            inked += shot.pixelColor(x, y).lightness() < 128;
+    EXPECT_GT(inked, 20) << "the text is drawn, the field is not blank";
 
     Set([] {
         auto *data = new QMimeData;

@@ -136,6 +136,43 @@ TEST(ObjAction2, KeyboardChoosesTemplates)
     EXPECT_EQ(driver.Unexpected, 0);
 }
 
+TEST(ObjAction2, EveryOpeningStartsOnTheFirstTemplate)
+{
+    TfrmObjAction2 d;
+    DialogDriver driver(d);
+    QWidget *focusAtOpening = nullptr;
+    const auto enterRightAway = [&focusAtOpening](TfrmObjAction2 &dialog) {
+        (void)QTest::qWaitForWindowActive(&dialog, 1000);
+        focusAtOpening = dialog.focusWidget();
+        QTest::keyClick(focusAtOpening ? focusAtOpening : &dialog, Qt::Key_Return);
+    };
+    struct Case {
+        const char *before;
+        DialogDriver::Action choose;
+        int result;
+    };
+    const Case cases[] = {
+        {"a mouse click on template 3", DialogDriver::MouseClick(&TfrmObjAction2::btnTemplate3), 23},
+        {"a mouse click on the ignore button", DialogDriver::MouseClick(&TfrmObjAction2::Button4), ObjActionIgnore},
+        // Tab twice moves to template 2, and Enter presses the button in focus.
+        {"Tab", DialogDriver::Keys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}), 22},
+        {"Shift+Tab", DialogDriver::Keys({Qt::Key_Tab, Qt::Key_Return}, Qt::ShiftModifier), 25},
+        {"the accelerator of template 4", DialogDriver::Key(Qt::Key_4, Qt::AltModifier), 24},
+    };
+    for (const Case &c : cases) {
+        driver.Then(c.choose);
+        EXPECT_EQ(d.exec(), c.result) << c.before;
+        for (int opening = 2; opening <= 3; ++opening) {
+            focusAtOpening = nullptr;
+            driver.Then(enterRightAway);
+            EXPECT_EQ(d.exec(), ObjActionTemplate0) << "opening " << opening << " after " << c.before;
+            EXPECT_EQ(focusAtOpening, d.btnTemplate0) << "opening " << opening << " after " << c.before;
+            EXPECT_TRUE(d.btnTemplate0->isDefault());
+        }
+    }
+    EXPECT_EQ(driver.Unexpected, 0);
+}
+
 TEST(ObjAction2, EscapeAndOtherDigitsLeaveTheDialogOpen)
 {
     TfrmObjAction2 d;

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -68,28 +69,82 @@ std::unique_ptr<TChild> Xclip(const QProcessEnvironment &environment, const QStr
     xclip->Process.closeWriteChannel();
     return xclip;
 }
+
+// Waits until the clipboard serves text to another program (xclip -o).
+bool Serves(const QProcessEnvironment &environment, const QByteArray &text)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 15000) {
+        QProcess out;
+        out.setProcessEnvironment(environment);
+        out.start(QStandardPaths::findExecutable(QStringLiteral("xclip")),
+                  {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+        if (out.waitForFinished(5000) && out.readAllStandardOutput() == text)
+            return true;
+    }
+    return false;
+}
+
+// Stops a process until the end of the scope, or until Continue.
+class TStopped {
+public:
+    explicit TStopped(qint64 pid) : FPid(pid) { Stopped = ::kill(pid_t(pid), SIGSTOP) == 0; }
+    ~TStopped() { Continue(); }
+    TStopped(const TStopped &) = delete;
+    TStopped &operator=(const TStopped &) = delete;
+    void Continue()
+    {
+        if (Stopped)
+            Stopped = ::kill(pid_t(FPid), SIGCONT) != 0;
+    }
+    bool Stopped = false;
+
+private:
+    qint64 FPid;
+};
+
+// A private Xvfb server for each test; environment is for the programs
+// started on it.
+class X11Clipboard : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        ASSERT_FALSE(xvfb.isEmpty()) << "Xvfb is missing (scripts/deps installs it)";
+        ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
+            << "xclip is missing (scripts/deps installs it)";
+
+        // Xvfb picks a free display itself and writes its number to stdout.
+        server = std::make_unique<TChild>(xvfb, QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                                            QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                                                            QStringLiteral("-screen"), QStringLiteral("0"),
+                                                            QStringLiteral("640x480x24")});
+        QByteArrayList serverLines;
+        const QByteArray display = WaitForLine(server->Process, "", serverLines);
+        ASSERT_FALSE(display.isEmpty()) << server->Process.readAllStandardError().toStdString();
+
+        environment.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(display));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.remove(QStringLiteral("XAUTHORITY"));
+    }
+
+    // The clipboard viewer as the main window has it, printing what it sees.
+    std::unique_ptr<TChild> Watch(const QStringList &arguments = {})
+    {
+        return std::make_unique<TChild>(QStringLiteral(V3721_TOOLS_DIR "/clipboard-watch/clipboard-watch"), arguments,
+                                        environment);
+    }
+
+    std::unique_ptr<TChild> server;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+};
 } // namespace
 
-TEST(X11Clipboard, ChangesMadeByAnotherProgramReachTheViewer)
+TEST_F(X11Clipboard, ChangesMadeByAnotherProgramReachTheViewer)
 {
-    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    ASSERT_FALSE(xvfb.isEmpty()) << "Xvfb is missing (scripts/deps installs it)";
-    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty()) << "xclip is missing (scripts/deps installs it)";
-
-    // Xvfb picks a free display itself and writes its number to stdout.
-    TChild server(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                         QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("640x480x24")});
-    QByteArrayList serverLines;
-    const QByteArray display = WaitForLine(server.Process, "", serverLines);
-    ASSERT_FALSE(display.isEmpty()) << server.Process.readAllStandardError().toStdString();
-
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(display));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.remove(QStringLiteral("XAUTHORITY"));
-
-    TChild watch(QStringLiteral(V3721_TOOLS_DIR "/clipboard-watch/clipboard-watch"), {QStringLiteral("--count"), QStringLiteral("4")},
-                 environment);
+    const std::unique_ptr<TChild> watcher = Watch({QStringLiteral("--count"), QStringLiteral("4")});
+    TChild &watch = *watcher;
     QByteArrayList seen;
     // Joining the chain brings the first change, with an empty clipboard.
     EXPECT_EQ(WaitForLine(watch.Process, "change", seen), "change 1 formats= text=");
@@ -116,6 +171,51 @@ TEST(X11Clipboard, ChangesMadeByAnotherProgramReachTheViewer)
     ASSERT_TRUE(watch.Process.waitForFinished(10000));
     EXPECT_EQ(watch.Process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(watch.Process.exitCode(), 0);
+    for (const QByteArray &line : seen)
+        EXPECT_FALSE(line.startsWith("error")) << line.toStdString();
+}
+
+TEST_F(X11Clipboard, TextInACharsetOfItsOwnIsRead)
+{
+    const std::unique_ptr<TChild> watch = Watch({QStringLiteral("--count"), QStringLiteral("2")});
+    QByteArrayList seen;
+    EXPECT_EQ(WaitForLine(watch->Process, "change", seen), "change 1 formats= text=");
+    const std::unique_ptr<TChild> xclip = Xclip(environment, {QStringLiteral("-t"), QStringLiteral("text/plain;charset=KOI8-R")},
+                                                QByteArray("#TC0:1:1 \xF0\xD5\xD3\xCB"));
+    EXPECT_EQ(WaitForLine(watch->Process, "change", seen),
+              "change 2 formats=CF_TEXT,CF_OEMTEXT text=" + A("#TC0:1:1 Пуск").toHex());
+    EXPECT_TRUE(WaitForLine(watch->Process, "preview", seen).startsWith("preview TMemo "));
+    ASSERT_TRUE(watch->Process.waitForFinished(10000));
+    for (const QByteArray &line : seen)
+        EXPECT_FALSE(line.startsWith("error")) << line.toStdString();
+}
+
+TEST_F(X11Clipboard, AnOwnerThatDoesNotAnswerIsAskedOnceAndHoldsNothingUp)
+{
+    // An owner that holds the clipboard but has stopped answering.
+    const std::unique_ptr<TChild> owner = Xclip(environment, {}, "#TC0:1:1");
+    ASSERT_TRUE(Serves(environment, "#TC0:1:1"));
+    TStopped stopped(owner->Process.processId());
+    ASSERT_TRUE(stopped.Stopped);
+
+    // The viewer joins, shows and goes on while its question is open.
+    const std::unique_ptr<TChild> watch = Watch();
+    QByteArrayList seen;
+    EXPECT_EQ(WaitForLine(watch->Process, "change", seen), "change 1 formats= text=");
+    EXPECT_EQ(WaitForLine(watch->Process, "preview", seen), "preview none");
+    EXPECT_EQ(WaitForLine(watch->Process, "requests", seen), "requests 1");
+
+    // The owner wakes up and answers the open question: its formats are the
+    // clipboard's from then on, without asking again.
+    stopped.Continue();
+    EXPECT_EQ(WaitForLine(watch->Process, "change", seen), "change 2 formats=CF_TEXT,CF_OEMTEXT text=" + QByteArray("#TC0:1:1").toHex());
+    EXPECT_TRUE(WaitForLine(watch->Process, "preview", seen).startsWith("preview TMemo "));
+    EXPECT_EQ(WaitForLine(watch->Process, "requests", seen), "requests 1");
+
+    // Each further change is one question.
+    const std::unique_ptr<TChild> next = Xclip(environment, {}, "#TC0:1:2");
+    EXPECT_EQ(WaitForLine(watch->Process, "change", seen), "change 3 formats=CF_TEXT,CF_OEMTEXT text=" + QByteArray("#TC0:1:2").toHex());
+    EXPECT_EQ(WaitForLine(watch->Process, "requests", seen), "requests 2");
     for (const QByteArray &line : seen)
         EXPECT_FALSE(line.startsWith("error")) << line.toStdString();
 }

@@ -3,9 +3,11 @@
 //   change N formats=NAME,NAME,... text=HEX
 // (HEX: the clipboard text in cp1251), then, once the preview is rebuilt:
 //   preview CLASS WIDTHxHEIGHT [empty]
-// ("preview none" when no preview is shown). A failure that would reach the
-// error display is printed as "error TEXT". With --count N it ends after the
-// Nth change.
+// ("preview none" when no preview is shown) and how often the clipboard's
+// owner has been asked for its formats so far:
+//   requests N
+// A failure that would reach the error display is printed as "error TEXT".
+// With --count N it ends after the Nth change.
 
 #include "clipboard/Clipboard.h"
 #include "clipboard/ClipboardViewer.h"
@@ -14,7 +16,6 @@
 #include "framework/MessageBox.h"
 #include "platform/clipboard/ClipboardData.h"
 
-#include <QClipboard>
 #include <QCommandLineParser>
 #include <QTimer>
 #include <cstdio>
@@ -27,11 +28,13 @@ void Print(const QByteArray &line)
     std::fflush(stdout);
 }
 
+// The formats as the viewer sees them, in the clipboard's order.
 QByteArray FormatNames()
 {
     QStringList names;
-    for (const ClipboardApi::TMimeFormat &f : ClipboardApi::ClipboardFormatsOf(QGuiApplication::clipboard()->mimeData()))
-        names << ClipboardApi::ClipboardFormatName(f.Format);
+    TClipboardOpen open;
+    for (uint32_t f = ClipboardApi::EnumClipboardFormats(0); f != 0; f = ClipboardApi::EnumClipboardFormats(f))
+        names << ClipboardApi::ClipboardFormatName(f);
     return names.join(QLatin1Char(',')).toUtf8();
 }
 
@@ -79,6 +82,7 @@ int main(int argc, char **argv)
         const int n = changes;
         QTimer::singleShot(0, &viewer, [&viewer, n, count] {
             Print(PreviewLine(viewer));
+            Print("requests " + QByteArray::number(ClipboardApi::FormatListRequests()));
             if (n == count)
                 QCoreApplication::quit();
         });

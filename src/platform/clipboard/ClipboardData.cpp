@@ -2,6 +2,7 @@
 
 #include "platform/clipboard/ClipboardChain.h"
 #include "platform/clipboard/GdiObjects.h"
+#include "platform/clipboard/X11ClipboardTargets.h"
 #include "platform/cp1251/Ansi.h"
 
 #include <QClipboard>
@@ -12,6 +13,7 @@
 #include <QPointer>
 #include <QStringEncoder>
 #include <QtEndian>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -51,6 +53,14 @@ struct TClipboardState {
     std::unordered_map<uint32_t, uint32_t> Rendered; // format -> handle
     std::unordered_map<uint32_t, QByteArray> Blocks; // handle -> memory block
     uint32_t LastBlock = 0;
+    // The formats of the clipboard as of the last change notification; none
+    // before the owner has been asked.
+    std::optional<QList<TMimeFormat>> Formats;
+    // Where the owner is asked off the GUI thread (X11): the question and
+    // whether it was asked for a change of the clipboard.
+    QPointer<TX11ClipboardTargets> Targets;
+    bool AskedForChange = false;
+    int FormatRequests = 0;
 };
 
 TClipboardState &State()
@@ -76,9 +86,34 @@ const QMimeData *SystemMimeData()
     return clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
 }
 
+const QString PlainTextMime = QStringLiteral("text/plain");
+
+// The character set of a text/plain MIME type: its charset parameter, UTF-8
+// when it names none (as Qt takes text/plain), a null array for any other
+// MIME type.
+QByteArray TextCharset(const QString &mime)
+{
+    const QList<QStringView> parts = QStringView(mime).split(u';');
+    if (parts.first().trimmed().compare(PlainTextMime, Qt::CaseInsensitive) != 0)
+        return QByteArray();
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        const qsizetype equals = parts[i].indexOf(u'=');
+        if (equals < 0 || parts[i].left(equals).trimmed().compare(QLatin1String("charset"), Qt::CaseInsensitive) != 0)
+            continue;
+        QStringView value = parts[i].mid(equals + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+            value = value.mid(1, value.size() - 2);
+        return value.toLatin1();
+    }
+    return QByteArrayLiteral("UTF-8");
+}
+
+// Text that can be read: text/plain in a character set Qt knows. Text in
+// any other character set is a format of its own, not text.
 bool IsTextMime(const QString &mime)
 {
-    return mime == QLatin1String("text/plain") || mime.startsWith(QLatin1String("text/plain;"));
+    const QByteArray charset = TextCharset(mime);
+    return !charset.isNull() && (mime == PlainTextMime || QStringDecoder(charset.constData()).isValid());
 }
 
 bool IsImageMime(const QString &mime)
@@ -103,14 +138,10 @@ uint32_t StandardFormat(const QString &name)
     return 0;
 }
 
-// Memory block handles start high so that they never look like a window or
-// graphic object handle in a trace.
 uint32_t AddBlock(QByteArray bytes)
 {
     TClipboardState &state = State();
-    do
-        ++state.LastBlock;
-    while (state.LastBlock < 0x10000000 || state.Blocks.count(state.LastBlock));
+    state.LastBlock = NextBlockHandle(state.LastBlock, [&state](uint32_t block) { return state.Blocks.count(block) != 0; });
     state.Blocks.emplace(state.LastBlock, std::move(bytes));
     return state.LastBlock;
 }
@@ -126,22 +157,55 @@ QImage ImageOf(const QMimeData &data, const QString &mime)
     return QImage::fromData(data.data(mime));
 }
 
+constexpr char OemCodePage[] = "IBM866";
+
 QByteArray ToOem(const QString &text)
 {
-    QStringEncoder encoder("IBM866");
+    QStringEncoder encoder(OemCodePage);
     QByteArray bytes = encoder.encode(text);
     return encoder.isValid() ? bytes : ToAnsi(text);
 }
 
+QString FromOem(const QByteArray &text)
+{
+    QStringDecoder decoder(OemCodePage);
+    QString unicode = decoder.decode(text);
+    return decoder.isValid() ? unicode : FromAnsi(text);
+}
+
+QByteArray UpToZero(const QByteArray &bytes)
+{
+    const qsizetype zero = bytes.indexOf('\0');
+    return zero < 0 ? bytes : bytes.left(zero);
+}
+
+// The text held by a MIME type that text formats are rendered from: text in
+// its character set, or a CF_TEXT or CF_OEMTEXT block up to its first zero.
+QString TextFrom(const QMimeData &data, const QString &mime)
+{
+    const QString name = WindowsMimeName(mime);
+    if (name == QLatin1String("CF_TEXT"))
+        return FromAnsi(UpToZero(data.data(mime)));
+    if (name == QLatin1String("CF_OEMTEXT"))
+        return FromOem(UpToZero(data.data(mime)));
+    if (mime == PlainTextMime)
+        return data.text();
+    QStringDecoder decoder(TextCharset(mime).constData());
+    return decoder.decode(data.data(mime));
+}
+
 // Renders one format of the MIME data: a memory block, a bitmap or a palette.
+// A text format comes as the owner gave it or else rendered from the text.
 uint32_t Render(const QMimeData &data, const TMimeFormat &source)
 {
-    const bool fromText = IsTextMime(source.Mime);
+    const QString name = WindowsMimeName(source.Mime);
     switch (source.Format) {
     case CF_TEXT:
-        return AddBlock(fromText ? ToAnsi(data.text()) + '\0' : data.data(source.Mime));
+        return AddBlock(name == QLatin1String("CF_TEXT") ? data.data(source.Mime)
+                                                         : ToAnsi(TextFrom(data, source.Mime)) + '\0');
     case CF_OEMTEXT:
-        return AddBlock(fromText ? ToOem(data.text()) + '\0' : data.data(source.Mime));
+        return AddBlock(name == QLatin1String("CF_OEMTEXT") ? data.data(source.Mime)
+                                                            : ToOem(TextFrom(data, source.Mime)) + '\0');
     case CF_BITMAP:
         return Gdi::CreateBitmapFromImage(ImageOf(data, source.Mime));
     case CF_PALETTE:
@@ -151,9 +215,78 @@ uint32_t Render(const QMimeData &data, const TMimeFormat &source)
     }
 }
 
+// The clipboard formats that a list of MIME types holds, each once, in order.
+QList<TMimeFormat> FormatsOfMimeTypes(const QStringList &mimeTypes)
+{
+    QList<TMimeFormat> formats;
+    const auto add = [&formats](uint32_t format, const QString &mime) {
+        if (format == 0)
+            return;
+        for (const TMimeFormat &f : formats)
+            if (f.Format == format)
+                return;
+        formats.append({format, mime});
+    };
+    // Formats the platform renders from another follow the owner's own.
+    QList<TMimeFormat> rendered;
+    for (const QString &mime : mimeTypes) {
+        // Only MIME types carry data; X11 selection targets such as TARGETS
+        // or TIMESTAMP are not formats.
+        if (!mime.contains(QLatin1Char('/')))
+            continue;
+        const QString name = WindowsMimeName(mime);
+        if (!name.isNull()) {
+            const uint32_t standard = StandardFormat(name);
+            add(standard ? standard : RegisterClipboardFormat(name), mime);
+            if (standard == CF_OEMTEXT)
+                rendered.append({CF_TEXT, mime});
+        } else if (IsTextMime(mime)) {
+            add(CF_TEXT, mime);
+            add(CF_OEMTEXT, mime);
+        } else if (IsImageMime(mime)) {
+            add(CF_BITMAP, mime);
+        } else {
+            add(RegisterClipboardFormat(mime), mime);
+        }
+    }
+    for (const TMimeFormat &f : rendered)
+        add(f.Format, f.Mime);
+    return formats;
+}
+
+// The formats of the clipboard as of the last change notification. The
+// owner is asked once per change; where that happens off the GUI thread,
+// the clipboard counts as empty until the first answer.
 QList<TMimeFormat> SystemFormats()
 {
-    return ClipboardFormatsOf(SystemMimeData());
+    WatchSystemClipboard();
+    TClipboardState &state = State();
+    if (!state.Formats) {
+        ++state.FormatRequests;
+        if (state.Targets) {
+            state.Formats.emplace();
+            state.Targets->Ask();
+        } else {
+            state.Formats = ClipboardFormatsOf(SystemMimeData());
+        }
+    }
+    return *state.Formats;
+}
+
+// The owner's answer, or nothing when Qt's clipboard has to be asked. A
+// change of the clipboard is notified now; the first answer only when the
+// clipboard turned out not to be empty.
+void FormatsAnswered(const std::optional<QStringList> &mimeTypes)
+{
+    TClipboardState &state = State();
+    QList<TMimeFormat> formats = mimeTypes ? FormatsOfMimeTypes(*mimeTypes) : ClipboardFormatsOf(SystemMimeData());
+    const bool changed = state.AskedForChange || !state.Formats || formats != *state.Formats;
+    state.AskedForChange = false;
+    state.Formats = std::move(formats);
+    if (changed) {
+        DiscardRenderedData();
+        ClipboardChanged();
+    }
 }
 } // namespace
 
@@ -188,36 +321,25 @@ QString WindowsMimeType(const QString &name)
 
 QList<TMimeFormat> ClipboardFormatsOf(const QMimeData *data)
 {
-    QList<TMimeFormat> formats;
-    if (!data)
-        return formats;
-    const auto add = [&formats](uint32_t format, const QString &mime) {
-        if (format == 0)
-            return;
-        for (const TMimeFormat &f : formats)
-            if (f.Format == format)
-                return;
-        formats.append({format, mime});
-    };
-    for (const QString &mime : data->formats()) {
-        // Only MIME types carry data; X11 selection targets such as TARGETS
-        // or TIMESTAMP are not formats.
-        if (!mime.contains(QLatin1Char('/')))
-            continue;
-        const QString name = WindowsMimeName(mime);
-        if (!name.isNull()) {
-            const uint32_t standard = StandardFormat(name);
-            add(standard ? standard : RegisterClipboardFormat(name), mime);
-        } else if (IsTextMime(mime)) {
-            add(CF_TEXT, mime);
-            add(CF_OEMTEXT, mime);
-        } else if (IsImageMime(mime)) {
-            add(CF_BITMAP, mime);
-        } else {
-            add(RegisterClipboardFormat(mime), mime);
-        }
-    }
-    return formats;
+    return data ? FormatsOfMimeTypes(data->formats()) : QList<TMimeFormat>();
+}
+
+QString ClipboardTextOf(const QMimeData *data)
+{
+    if (data)
+        for (const TMimeFormat &f : ClipboardFormatsOf(data))
+            if (f.Format == CF_TEXT)
+                return TextFrom(*data, f.Mime);
+    return QString();
+}
+
+uint32_t NextBlockHandle(uint32_t last, const std::function<bool(uint32_t)> &inUse)
+{
+    uint32_t block = last;
+    do
+        block = block < FirstBlockHandle || block == UINT32_MAX ? FirstBlockHandle : block + 1;
+    while (inUse(block));
+    return block;
 }
 
 uint32_t PaletteFromBlock(const QByteArray &block)
@@ -297,7 +419,9 @@ uint32_t GetClipboardData(uint32_t format)
     if (const auto found = state.Rendered.find(format); found != state.Rendered.end())
         return found->second;
     const QMimeData *data = SystemMimeData();
-    for (const TMimeFormat &f : ClipboardFormatsOf(data)) {
+    if (!data)
+        return 0;
+    for (const TMimeFormat &f : SystemFormats()) {
         if (f.Format != format)
             continue;
         const uint32_t handle = Render(*data, f);
@@ -324,6 +448,11 @@ qsizetype GlobalSize(uint32_t block)
     return found == State().Blocks.end() ? 0 : found->second.size();
 }
 
+int FormatListRequests()
+{
+    return State().FormatRequests;
+}
+
 void WatchSystemClipboard()
 {
     static QPointer<QClipboard> watched;
@@ -331,7 +460,21 @@ void WatchSystemClipboard()
     if (!clipboard || watched == clipboard)
         return;
     watched = clipboard;
+    TClipboardState &state = State();
+    state.Formats.reset();
+    state.Targets = QGuiApplication::platformName() == QLatin1String("xcb")
+                        ? new TX11ClipboardTargets(clipboard, FormatsAnswered)
+                        : nullptr;
     QObject::connect(clipboard, &QClipboard::dataChanged, clipboard, [] {
+        TClipboardState &state = State();
+        if (state.Targets) {
+            // The change is notified with the owner's answer.
+            ++state.FormatRequests;
+            state.AskedForChange = true;
+            state.Targets->Ask();
+            return;
+        }
+        state.Formats.reset();
         DiscardRenderedData();
         ClipboardChanged();
     });
