@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QObject>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -13,7 +14,13 @@
 #include <thread>
 
 namespace {
+using Clock = std::chrono::steady_clock;
+
 constexpr std::chrono::microseconds SpinBeforeSleeping{100};
+// The longest the GUI thread runs handed-over calls one after another: then
+// its event loop gets a turn (timers, painting, input) before the calls
+// still queued, however fast the requesters ask again.
+constexpr std::chrono::microseconds ChainLimit{2000};
 // After its last queued call the GUI thread watches this long for the next
 // request before it goes back to its event loop.
 constexpr std::chrono::microseconds WatchForNextRequest{50};
@@ -53,7 +60,8 @@ struct THandover {
     std::atomic<bool> Pending{false};
     bool WakeUpPosted = false;       // until the queue is next emptied
     bool GuiWatching = false;        // the GUI thread watches the queue: no wake-up needed
-    std::chrono::steady_clock::time_point WatchResumes{}; // GUI thread only
+    std::atomic<bool> WatchEnabled{true};
+    Clock::time_point WatchResumes{}; // GUI thread only
     THandoverWaker *Waker = nullptr; // made at application start-up, lives as long as the process
 };
 
@@ -88,12 +96,11 @@ void InstallWaker()
 }
 
 // Watches, giving way to other threads, until a request is queued or the
-// watch is over.
-void Watch(THandover &handover)
+// watch is over (at the latest when the chain of calls must end).
+void Watch(THandover &handover, Clock::time_point chainEnd)
 {
-    using Clock = std::chrono::steady_clock;
     Clock::time_point now = Clock::now();
-    const Clock::time_point end = now + WatchForNextRequest;
+    const Clock::time_point end = std::min(now + WatchForNextRequest, chainEnd);
     while (!handover.Pending.load(std::memory_order_acquire) && now < end) {
         const Clock::time_point before = now;
         std::this_thread::yield();
@@ -135,8 +142,8 @@ void RunOnGuiThread(const std::function<void()> &call)
     // little before going to sleep spares the requester's processor a halt
     // and a wake-up call, which on a virtual machine cost more than the call
     // itself (and made a steady flow of datagrams fall behind).
-    const auto spinEnd = std::chrono::steady_clock::now() + SpinBeforeSleeping;
-    while (!request.Ran.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < spinEnd)
+    const auto spinEnd = Clock::now() + SpinBeforeSleeping;
+    while (!request.Ran.load(std::memory_order_acquire) && Clock::now() < spinEnd)
         std::this_thread::yield();
     std::unique_lock lock(request.Lock); // also waits until the GUI thread has let go of it
     request.Done.wait(lock, [&] { return request.Ran.load(); });
@@ -145,18 +152,38 @@ void RunOnGuiThread(const std::function<void()> &call)
         std::rethrow_exception(request.Error);
 }
 
+int PendingCallCount()
+{
+    THandover &handover = Handover();
+    std::lock_guard lock(handover.Lock);
+    return int(handover.Queue.size());
+}
+
 bool ServicePendingCalls()
 {
     RequireGuiThread();
     THandover &handover = Handover();
     if (!handover.Pending.load(std::memory_order_acquire))
         return false;
+    const Clock::time_point chainEnd = Clock::now() + ChainLimit;
     bool ran = false;
     bool watched = false;
     for (;;) {
         TRequest *request;
         {
             std::unique_lock lock(handover.Lock);
+            const Clock::time_point now = Clock::now();
+            if (ran && now >= chainEnd) {
+                // The loop's turn. The calls left are run when it wakes for
+                // them: one wake-up is posted here whatever was posted before,
+                // since that one may be the wake-up being handled now.
+                handover.GuiWatching = false;
+                if (!handover.Queue.empty()) {
+                    handover.WakeUpPosted = true;
+                    QMetaObject::invokeMethod(handover.Waker, "WakeUp", Qt::QueuedConnection);
+                }
+                break;
+            }
             if (handover.Queue.empty()) {
                 // A requester whose call just ran usually asks again at once
                 // (the listener with the next datagram of a burst): watching
@@ -164,12 +191,13 @@ bool ServicePendingCalls()
                 // per call. Whoever queues meanwhile posts no wake-up; this
                 // thread looks at the queue under the lock once more when it
                 // stops watching.
-                handover.GuiWatching = ran && !watched && std::chrono::steady_clock::now() >= handover.WatchResumes;
+                handover.GuiWatching = ran && !watched && handover.WatchEnabled.load(std::memory_order_relaxed) &&
+                                       now >= handover.WatchResumes;
                 if (!handover.GuiWatching)
                     break;
                 watched = true;
                 lock.unlock();
-                Watch(handover);
+                Watch(handover, chainEnd);
                 continue;
             }
             watched = false;
@@ -199,6 +227,11 @@ bool ServicePendingCalls()
         ran = true;
     }
     return ran;
+}
+
+void SetWatchForNextRequest(bool watch)
+{
+    Handover().WatchEnabled = watch;
 }
 
 void WaitServicingCalls(const std::function<bool()> &done)
