@@ -1,4 +1,5 @@
 #include "support/UdpPeer.h"
+#include "support/WaitUntil.h"
 
 #include "framework/MemoryStream.h"
 #include "framework/MessageBox.h"
@@ -7,6 +8,7 @@
 #include "net/IdUDPServer.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QTest>
@@ -111,6 +113,50 @@ TEST_F(ListenerTest, WithThreadedEventTheHandlerRunsOnTheListener)
     ASSERT_EQ(Count(), 1u);
     EXPECT_FALSE(Arrivals[0].OnGuiThread);
     EXPECT_EQ(Arrivals[0].Bytes, "abc");
+}
+
+// With ThreadedEvent the handler runs beside the GUI thread, which may
+// deactivate the endpoint meanwhile and so clear the binding's sender. The
+// handler still reads the binding safely for the whole call: each look gives
+// the datagram's sender before the deactivation and nothing after it, never
+// a value half written.
+TEST_F(ListenerTest, AThreadedHandlerReadsTheSenderWhileTheEndpointIsDeactivated)
+{
+    Server.SetThreadedEvent(true);
+    std::atomic<bool> inHandler{false};
+    std::atomic<bool> deactivating{false};
+    QByteArray firstIP;
+    int firstPort = -1;
+    QByteArrayList strange;
+    bool cleared = false;
+    const QByteArray senderPort = QByteArray::number(Peer.Port());
+    Server.OnUDPRead = [&](QObject *, TMemoryStream &, TIdSocketHandle &binding) {
+        firstIP = binding.RemoteIP();
+        firstPort = binding.RemotePort();
+        inHandler = true;
+        WaitUntil([&] { return deactivating.load(); });
+        // Looks until the deactivation has cleared the sender.
+        const QDeadlineTimer deadline(10000);
+        while (!cleared && !deadline.hasExpired()) {
+            const QByteArray ip = binding.RemoteIP();
+            const QByteArray port = QByteArray::number(binding.RemotePort());
+            if (ip != "127.0.0.1" && !ip.isEmpty())
+                strange << "RemoteIP " + ip;
+            if (port != senderPort && port != "0")
+                strange << "RemotePort " + port;
+            cleared = ip.isEmpty() && port == "0";
+        }
+    };
+    Activate();
+    ASSERT_TRUE(Peer.SendTo(Port, "x"));
+    ASSERT_TRUE(WaitUntil([&] { return inHandler.load(); }));
+    deactivating = true;
+    Server.SetActive(false);
+    EXPECT_EQ(firstIP, "127.0.0.1");
+    EXPECT_EQ(firstPort, Peer.Port());
+    EXPECT_TRUE(cleared);
+    EXPECT_TRUE(strange.isEmpty()) << strange.join(", ").constData();
+    EXPECT_EQ(Server.Listener(), nullptr);
 }
 
 TEST_F(ListenerTest, DatagramsArrivingDuringASlowHandlerFollowInOrder)
