@@ -42,15 +42,33 @@ struct TRequest {
     std::atomic<bool> Ran{false};
 };
 
+// The wake-up posted to the GUI thread. At most one waits in its event queue
+// at a time: a flood of requests must not pile up wake-ups, each of which
+// would run calls before the loop gets to its timers again. One taken out of
+// the queue unseen is forgotten, so that the next request posts anew.
+class TWakeUpEvent : public QEvent {
+public:
+    TWakeUpEvent() : QEvent(Kind()) {}
+    ~TWakeUpEvent() override;
+    static QEvent::Type Kind()
+    {
+        static const auto kind = QEvent::Type(QEvent::registerEventType());
+        return kind;
+    }
+    bool Seen = false;
+};
+
 // Lives on the GUI thread and runs the queue there: on the wake-up posted by
 // a requester, and whenever the GUI thread's event dispatcher is about to
-// block (also inside nested loops). Only queued string-based invocations
-// cross threads, so no data travels through Qt's own queue.
+// block (also inside nested loops). Only empty events cross threads, so no
+// data travels through Qt's own queue.
 class THandoverWaker : public QObject {
     Q_OBJECT
 public slots:
-    void WakeUp() { ServicePendingCalls(); }
-    void Idle() { ServicePendingCalls(); }
+    void Idle();
+
+protected:
+    bool event(QEvent *event) override;
 };
 
 struct THandover {
@@ -58,7 +76,7 @@ struct THandover {
     std::condition_variable Arrived; // a request was queued, or a waited-for thread ended
     std::deque<TRequest *> Queue;
     std::atomic<bool> Pending{false};
-    bool WakeUpPosted = false;       // until the queue is next emptied
+    std::atomic<bool> WakeUpQueued{false}; // a wake-up waits in the GUI thread's event queue
     bool GuiWatching = false;        // the GUI thread watches the queue: no wake-up needed
     std::atomic<bool> WatchEnabled{true};
     Clock::time_point WatchResumes{}; // GUI thread only
@@ -69,6 +87,43 @@ THandover &Handover()
 {
     static THandover handover;
     return handover;
+}
+
+TWakeUpEvent::~TWakeUpEvent()
+{
+    if (!Seen)
+        Handover().WakeUpQueued = false;
+}
+
+// Under the queue's lock.
+void PostWakeUp(THandover &handover)
+{
+    handover.WakeUpQueued = true;
+    QCoreApplication::postEvent(handover.Waker, new TWakeUpEvent);
+}
+
+bool THandoverWaker::event(QEvent *event)
+{
+    if (event->type() != TWakeUpEvent::Kind())
+        return QObject::event(event);
+    static_cast<TWakeUpEvent *>(event)->Seen = true;
+    {
+        // From here a request needs a wake-up of its own: a call may open a
+        // dialog and keep the GUI thread in the dialog's loop.
+        THandover &handover = Handover();
+        std::lock_guard lock(handover.Lock);
+        handover.WakeUpQueued = false;
+    }
+    ServicePendingCalls();
+    return true;
+}
+
+void THandoverWaker::Idle()
+{
+    // A wake-up still queued is delivered on this turn of the loop anyway:
+    // the calls wait for it rather than running twice in one turn.
+    if (!Handover().WakeUpQueued)
+        ServicePendingCalls();
 }
 
 bool OnGuiThread(const QCoreApplication *app)
@@ -131,10 +186,8 @@ void RunOnGuiThread(const std::function<void()> &call)
         std::lock_guard lock(handover.Lock);
         handover.Queue.push_back(&request);
         handover.Pending.store(true, std::memory_order_release);
-        if (!handover.WakeUpPosted && !handover.GuiWatching) {
-            handover.WakeUpPosted = true;
-            QMetaObject::invokeMethod(handover.Waker, "WakeUp", Qt::QueuedConnection);
-        }
+        if (!handover.WakeUpQueued && !handover.GuiWatching)
+            PostWakeUp(handover);
     }
     handover.Arrived.notify_all();
 
@@ -174,14 +227,10 @@ bool ServicePendingCalls()
             std::unique_lock lock(handover.Lock);
             const Clock::time_point now = Clock::now();
             if (ran && now >= chainEnd) {
-                // The loop's turn. The calls left are run when it wakes for
-                // them: one wake-up is posted here whatever was posted before,
-                // since that one may be the wake-up being handled now.
+                // The loop's turn; the calls left run when it wakes for them.
                 handover.GuiWatching = false;
-                if (!handover.Queue.empty()) {
-                    handover.WakeUpPosted = true;
-                    QMetaObject::invokeMethod(handover.Waker, "WakeUp", Qt::QueuedConnection);
-                }
+                if (!handover.Queue.empty() && !handover.WakeUpQueued)
+                    PostWakeUp(handover);
                 break;
             }
             if (handover.Queue.empty()) {
@@ -204,12 +253,8 @@ bool ServicePendingCalls()
             handover.GuiWatching = false;
             request = handover.Queue.front();
             handover.Queue.pop_front();
-            // From here a new request needs a wake-up of its own: this call
-            // may open a dialog and keep the GUI thread in its loop.
-            if (handover.Queue.empty()) {
+            if (handover.Queue.empty())
                 handover.Pending.store(false, std::memory_order_relaxed);
-                handover.WakeUpPosted = false;
-            }
         }
         // The queue's lock is not held while the call runs: a call that opens
         // a dialog lets the dialog's loop run the requests behind it, and a

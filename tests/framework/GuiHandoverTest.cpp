@@ -166,7 +166,7 @@ TEST(GuiHandover, CallsRunWhenTheLoopGoesIdle)
     std::atomic<bool> ran{false};
     std::thread requester([&] { RunOnGuiThread([&] { ran = true; }); });
     std::this_thread::sleep_for(100ms);
-    QCoreApplication::removePostedEvents(nullptr, QEvent::MetaCall);
+    QCoreApplication::removePostedEvents(nullptr);
     // The loop is woken every 200 ms should the hook be missing.
     RunLoopUntil([&] { return ran.load(); }, 2500, 200);
     const bool ranWhileIdle = ran;
