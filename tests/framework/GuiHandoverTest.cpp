@@ -50,7 +50,8 @@ TEST(GuiHandover, CallsRunOnTheGuiThreadFirstInFirstOutWhileRequestersWait)
     std::atomic<int> wrongThread{0};
     std::atomic<int> returnedEarly{0};
     std::vector<std::thread> requesters;
-    // Each requester queues while the GUI thread is busy, in a known order.
+    // Each requester queues while the GUI thread is busy, in a known order:
+    // the next starts once the one before waits in the queue.
     for (int i = 0; i < 3; ++i) {
         requesters.emplace_back([&, i] {
             bool ran = false;
@@ -63,7 +64,7 @@ TEST(GuiHandover, CallsRunOnTheGuiThreadFirstInFirstOutWhileRequestersWait)
             if (!ran)
                 ++returnedEarly;
         });
-        std::this_thread::sleep_for(100ms);
+        EXPECT_TRUE(WaitUntil([&] { return PendingCallCount() == i + 1; }));
     }
     EXPECT_TRUE(order.empty());
     EXPECT_TRUE(ServicePendingCalls());
@@ -82,7 +83,7 @@ TEST(GuiHandover, TheEventLoopRunsCallsWhenWoken)
         for (int i = 0; i < 200; ++i)
             RunOnGuiThread([&] { done += OnGui() ? 1 : 1000; });
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done >= 200; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done >= 200; }, 10000));
     requester.join();
     EXPECT_EQ(done, 200);
 }
@@ -103,7 +104,7 @@ TEST(GuiHandover, TheCallsExceptionIsRaisedAgainInTheRequester)
             runtimeError = true;
         }
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return runtimeError.load(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runtimeError.load(); }, 10000));
     requester.join();
     EXPECT_EQ(message, "handler failed");
     EXPECT_TRUE(runtimeError);
@@ -145,8 +146,7 @@ TEST(GuiHandover, AMessageBoxOpenedByACallKeepsTheQueueMoving)
         });
     });
     std::thread second([&] {
-        while (!boxOpen)
-            std::this_thread::sleep_for(5ms);
+        WaitUntil([&] { return boxOpen.load(); });
         RunOnGuiThread([&] {
             QWidget *box = QApplication::activeModalWidget();
             secondSawBox = box != nullptr;
@@ -154,7 +154,7 @@ TEST(GuiHandover, AMessageBoxOpenedByACallKeepsTheQueueMoving)
                 box->close();
         });
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return secondSawBox && !boxOpen; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return secondSawBox && !boxOpen; }, 10000));
     first.join();
     second.join();
     EXPECT_TRUE(secondSawBox);
@@ -165,10 +165,10 @@ TEST(GuiHandover, CallsRunWhenTheLoopGoesIdle)
 {
     std::atomic<bool> ran{false};
     std::thread requester([&] { RunOnGuiThread([&] { ran = true; }); });
-    std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(WaitUntil([] { return PendingCallCount() == 1; }));
     QCoreApplication::removePostedEvents(nullptr);
     // The loop is woken every 200 ms should the hook be missing.
-    RunLoopUntil([&] { return ran.load(); }, 2500, 200);
+    RunLoopUntil([&] { return ran.load(); }, 10000, 200);
     const bool ranWhileIdle = ran;
     ServicePendingCalls(); // lets the requester go even if the hook failed
     requester.join();

@@ -153,8 +153,7 @@ TEST_F(StackSockets, SelectReportsOnlyTheReadySockets)
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(stack.SockSelect(&readList, nullptr, nullptr, 1000), 0);
-    EXPECT_GE(clock.elapsed(), 950);
-    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_GE(clock.elapsed(), 950); // the wait is not cut short (its length: bench_socket_layer)
     EXPECT_TRUE(readList.isEmpty());
 
     ASSERT_EQ(stack.SockSendTo(quiet, "x", 1, 0, "127.0.0.1", busyPort), 1);
@@ -205,15 +204,12 @@ TEST_F(StackSockets, SelectTakesSixtyFourSocketsAndRefusesSixtyFive)
     for (TIdSocketList *read : {&sockets, static_cast<TIdSocketList *>(nullptr)}) {
         TIdSocketList one{sockets.first()};
         TIdSocketList tooMany = sockets;
-        QElapsedTimer clock;
-        clock.start();
         try {
             stack.SockSelect(read ? read : &one, nullptr, read ? nullptr : &tooMany, 5000);
             ADD_FAILURE() << "65 handles were accepted";
         } catch (const EIdStackSetSizeExceeded &e) {
             EXPECT_EQ(e.Message(), "Set Size Exceeded.");
         }
-        EXPECT_LT(clock.elapsed(), 1000);
         EXPECT_EQ(sockets.size(), 65);
         EXPECT_EQ(tooMany.size(), 65);
         EXPECT_EQ(one, TIdSocketList{sockets.first()});
