@@ -1,11 +1,15 @@
 // Datagrams through the UDP endpoint on loopback: how many per second reach
 // the handler through the GUI hand-over (ThreadedEvent false) and on the
-// listener itself (ThreadedEvent true), and the time from send to handler.
+// listener itself (ThreadedEvent true), the time from send to handler, how
+// long a flood keeps the GUI thread from its timers, and how long ending the
+// endpoint waits for its listener.
 
 #include "BenchEnvironment.h"
 #include "ProcessStats.h"
+#include "framework/GuiHandover.h"
 #include "framework/MemoryStream.h"
 #include "net/IdSocketHandles.h"
+#include "net/IdUDPListenerThread.h"
 #include "net/IdUDPServer.h"
 
 #include <QEventLoop>
@@ -16,6 +20,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <netinet/in.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -183,6 +188,74 @@ void BM_Latency20k(benchmark::State &state)
     }
 }
 BENCHMARK(BM_Latency20k)->ArgName("ThreadedEvent")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The throughput flood through the hand-over while a 10 ms timer ticks on
+// the GUI thread: the longest gap between two ticks is the longest the flood
+// kept the GUI thread from its event loop. Run with the GUI thread's watch
+// for the next request after its last call (as the program runs) and,
+// as the baseline, without it.
+void BM_TimerDuringFlood(benchmark::State &state)
+{
+    SetWatchForNextRequest(state.range(0) != 0);
+    for (auto _ : state) {
+        TRun run(false, 200'000);
+        std::vector<int64_t> ticks;
+        ticks.reserve(2000);
+        QTimer timer;
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [&] { ticks.push_back(Now()); });
+        timer.start(10);
+        const double stolenBefore = StolenMilliseconds();
+        run.Report(state, run.Run(64, 0));
+        state.counters["stolen_ms"] = StolenMilliseconds() - stolenBefore;
+        timer.stop();
+        std::vector<int64_t> gaps;
+        for (size_t i = 1; i < ticks.size(); ++i)
+            gaps.push_back(ticks[i] - ticks[i - 1]);
+        std::sort(gaps.begin(), gaps.end());
+        state.counters["ticks"] = double(ticks.size());
+        state.counters["tick_gap_p99_ms"] = gaps.empty() ? 0.0 : double(gaps[size_t(0.99 * (gaps.size() - 1))]) / 1e6;
+        state.counters["tick_gap_max_ms"] = gaps.empty() ? 0.0 : double(gaps.back()) / 1e6;
+    }
+    SetWatchForNextRequest(true);
+}
+BENCHMARK(BM_TimerDuringFlood)->ArgName("Watch")->Arg(1)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// How long the GUI thread waits for the listener's end when the endpoint is
+// deactivated (0) or destroyed (1) while its listener waits for datagrams,
+// and when a listener that was never started is destroyed (2), ten times
+// each. The listener looks whether it must stop at least once a second (its
+// 1000 ms wait), so the first two take up to about a second.
+void BM_EndWhileListening(benchmark::State &state)
+{
+    for (auto _ : state) {
+        std::vector<double> ends;
+        for (int i = 0; i < 10; ++i) {
+            auto server = std::make_unique<TIdUDPServer>();
+            server->Bindings().Add()->SetIP("127.0.0.1");
+            std::unique_ptr<TIdUDPListenerThread> unstarted;
+            if (state.range(0) == 2)
+                unstarted = std::make_unique<TIdUDPListenerThread>(server->BufferSize(), server.get());
+            else
+                server->SetActive(true);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the listener waits now
+            const int64_t start = Now();
+            if (state.range(0) == 0)
+                server->SetActive(false);
+            else if (state.range(0) == 1)
+                server.reset();
+            else
+                unstarted.reset();
+            ends.push_back(double(Now() - start) / 1e6);
+        }
+        std::sort(ends.begin(), ends.end());
+        state.SetIterationTime(ends[ends.size() / 2] / 1e3);
+        state.counters["fastest_ms"] = ends.front();
+        state.counters["median_ms"] = ends[ends.size() / 2];
+        state.counters["slowest_ms"] = ends.back();
+    }
+}
+BENCHMARK(BM_EndWhileListening)->ArgName("Case")->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 } // namespace
 

@@ -2,15 +2,21 @@
 // system calls: send a 9-byte datagram over loopback (the stack also turns
 // the host text into an address text, as every send of the endpoint does),
 // wait for it as the listener does (select with a 1000 ms timeout), receive
-// it into an 8192-byte buffer with the sender's address.
+// it into an 8192-byte buffer with the sender's address. Also: how long a
+// wait on a quiet socket with a timeout really waits.
 
 #include "net/IdStackWinsock.h"
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <csignal>
 #include <netinet/in.h>
+#include <pthread.h>
 #include <sys/select.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -85,6 +91,47 @@ void RoundTripOnSystemCalls(benchmark::State &state)
     ::close(receiver);
 }
 BENCHMARK(RoundTripOnSystemCalls);
+
+// A wait on a quiet socket with a 700 ms timeout, alone (0) and with a signal
+// every 100 ms (1), whose handler makes every blocking call return early:
+// the wait must end neither early nor late. Reports how long it waited.
+void SelectTimeout(benchmark::State &state)
+{
+    struct sigaction action {};
+    action.sa_handler = [](int) {};
+    sigemptyset(&action.sa_mask);
+    struct sigaction previous {};
+    sigaction(SIGUSR1, &action, &previous);
+    TIdStackWinsock stack;
+    const TIdStackSocketHandle quiet = stack.NewSocketHandle(Sockets::SockDgram, 0);
+    stack.CheckSocketResult(stack.SockBind(quiet, Sockets::AfInet, "127.0.0.1", 0));
+    const pthread_t waiting = pthread_self();
+    for (auto _ : state) {
+        std::atomic<bool> done{false};
+        std::thread interrupter;
+        if (state.range(0) != 0)
+            interrupter = std::thread([&] {
+                while (!done) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                    if (!done)
+                        pthread_kill(waiting, SIGUSR1);
+                }
+            });
+        TIdSocketList readList{quiet};
+        const auto start = std::chrono::steady_clock::now();
+        if (stack.SockSelect(&readList, nullptr, nullptr, 700) != 0)
+            state.SkipWithError("the quiet socket was ready");
+        const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        done = true;
+        if (interrupter.joinable())
+            interrupter.join();
+        state.SetIterationTime(waited);
+        state.counters["waited_ms"] = waited * 1000;
+    }
+    stack.SockClose(quiet);
+    sigaction(SIGUSR1, &previous, nullptr);
+}
+BENCHMARK(SelectTimeout)->ArgName("Signals")->Arg(0)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 } // namespace
 
 BENCHMARK_MAIN();

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QObject>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -13,7 +14,13 @@
 #include <thread>
 
 namespace {
+using Clock = std::chrono::steady_clock;
+
 constexpr std::chrono::microseconds SpinBeforeSleeping{100};
+// The longest the GUI thread runs handed-over calls one after another: then
+// its event loop gets a turn (timers, painting, input) before the calls
+// still queued, however fast the requesters ask again.
+constexpr std::chrono::microseconds ChainLimit{2000};
 // After its last queued call the GUI thread watches this long for the next
 // request before it goes back to its event loop.
 constexpr std::chrono::microseconds WatchForNextRequest{50};
@@ -35,15 +42,33 @@ struct TRequest {
     std::atomic<bool> Ran{false};
 };
 
+// The wake-up posted to the GUI thread. At most one waits in its event queue
+// at a time: a flood of requests must not pile up wake-ups, each of which
+// would run calls before the loop gets to its timers again. One taken out of
+// the queue unseen is forgotten, so that the next request posts anew.
+class TWakeUpEvent : public QEvent {
+public:
+    TWakeUpEvent() : QEvent(Kind()) {}
+    ~TWakeUpEvent() override;
+    static QEvent::Type Kind()
+    {
+        static const auto kind = QEvent::Type(QEvent::registerEventType());
+        return kind;
+    }
+    bool Seen = false;
+};
+
 // Lives on the GUI thread and runs the queue there: on the wake-up posted by
 // a requester, and whenever the GUI thread's event dispatcher is about to
-// block (also inside nested loops). Only queued string-based invocations
-// cross threads, so no data travels through Qt's own queue.
+// block (also inside nested loops). Only empty events cross threads, so no
+// data travels through Qt's own queue.
 class THandoverWaker : public QObject {
     Q_OBJECT
 public slots:
-    void WakeUp() { ServicePendingCalls(); }
-    void Idle() { ServicePendingCalls(); }
+    void Idle();
+
+protected:
+    bool event(QEvent *event) override;
 };
 
 struct THandover {
@@ -51,9 +76,10 @@ struct THandover {
     std::condition_variable Arrived; // a request was queued, or a waited-for thread ended
     std::deque<TRequest *> Queue;
     std::atomic<bool> Pending{false};
-    bool WakeUpPosted = false;       // until the queue is next emptied
+    std::atomic<bool> WakeUpQueued{false}; // a wake-up waits in the GUI thread's event queue
     bool GuiWatching = false;        // the GUI thread watches the queue: no wake-up needed
-    std::chrono::steady_clock::time_point WatchResumes{}; // GUI thread only
+    std::atomic<bool> WatchEnabled{true};
+    Clock::time_point WatchResumes{}; // GUI thread only
     THandoverWaker *Waker = nullptr; // made at application start-up, lives as long as the process
 };
 
@@ -61,6 +87,43 @@ THandover &Handover()
 {
     static THandover handover;
     return handover;
+}
+
+TWakeUpEvent::~TWakeUpEvent()
+{
+    if (!Seen)
+        Handover().WakeUpQueued = false;
+}
+
+// Under the queue's lock.
+void PostWakeUp(THandover &handover)
+{
+    handover.WakeUpQueued = true;
+    QCoreApplication::postEvent(handover.Waker, new TWakeUpEvent);
+}
+
+bool THandoverWaker::event(QEvent *event)
+{
+    if (event->type() != TWakeUpEvent::Kind())
+        return QObject::event(event);
+    static_cast<TWakeUpEvent *>(event)->Seen = true;
+    {
+        // From here a request needs a wake-up of its own: a call may open a
+        // dialog and keep the GUI thread in the dialog's loop.
+        THandover &handover = Handover();
+        std::lock_guard lock(handover.Lock);
+        handover.WakeUpQueued = false;
+    }
+    ServicePendingCalls();
+    return true;
+}
+
+void THandoverWaker::Idle()
+{
+    // A wake-up still queued is delivered on this turn of the loop anyway:
+    // the calls wait for it rather than running twice in one turn.
+    if (!Handover().WakeUpQueued)
+        ServicePendingCalls();
 }
 
 bool OnGuiThread(const QCoreApplication *app)
@@ -88,12 +151,11 @@ void InstallWaker()
 }
 
 // Watches, giving way to other threads, until a request is queued or the
-// watch is over.
-void Watch(THandover &handover)
+// watch is over (at the latest when the chain of calls must end).
+void Watch(THandover &handover, Clock::time_point chainEnd)
 {
-    using Clock = std::chrono::steady_clock;
     Clock::time_point now = Clock::now();
-    const Clock::time_point end = now + WatchForNextRequest;
+    const Clock::time_point end = std::min(now + WatchForNextRequest, chainEnd);
     while (!handover.Pending.load(std::memory_order_acquire) && now < end) {
         const Clock::time_point before = now;
         std::this_thread::yield();
@@ -124,10 +186,8 @@ void RunOnGuiThread(const std::function<void()> &call)
         std::lock_guard lock(handover.Lock);
         handover.Queue.push_back(&request);
         handover.Pending.store(true, std::memory_order_release);
-        if (!handover.WakeUpPosted && !handover.GuiWatching) {
-            handover.WakeUpPosted = true;
-            QMetaObject::invokeMethod(handover.Waker, "WakeUp", Qt::QueuedConnection);
-        }
+        if (!handover.WakeUpQueued && !handover.GuiWatching)
+            PostWakeUp(handover);
     }
     handover.Arrived.notify_all();
 
@@ -135,8 +195,8 @@ void RunOnGuiThread(const std::function<void()> &call)
     // little before going to sleep spares the requester's processor a halt
     // and a wake-up call, which on a virtual machine cost more than the call
     // itself (and made a steady flow of datagrams fall behind).
-    const auto spinEnd = std::chrono::steady_clock::now() + SpinBeforeSleeping;
-    while (!request.Ran.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < spinEnd)
+    const auto spinEnd = Clock::now() + SpinBeforeSleeping;
+    while (!request.Ran.load(std::memory_order_acquire) && Clock::now() < spinEnd)
         std::this_thread::yield();
     std::unique_lock lock(request.Lock); // also waits until the GUI thread has let go of it
     request.Done.wait(lock, [&] { return request.Ran.load(); });
@@ -145,18 +205,34 @@ void RunOnGuiThread(const std::function<void()> &call)
         std::rethrow_exception(request.Error);
 }
 
+int PendingCallCount()
+{
+    THandover &handover = Handover();
+    std::lock_guard lock(handover.Lock);
+    return int(handover.Queue.size());
+}
+
 bool ServicePendingCalls()
 {
     RequireGuiThread();
     THandover &handover = Handover();
     if (!handover.Pending.load(std::memory_order_acquire))
         return false;
+    const Clock::time_point chainEnd = Clock::now() + ChainLimit;
     bool ran = false;
     bool watched = false;
     for (;;) {
         TRequest *request;
         {
             std::unique_lock lock(handover.Lock);
+            const Clock::time_point now = Clock::now();
+            if (ran && now >= chainEnd) {
+                // The loop's turn; the calls left run when it wakes for them.
+                handover.GuiWatching = false;
+                if (!handover.Queue.empty() && !handover.WakeUpQueued)
+                    PostWakeUp(handover);
+                break;
+            }
             if (handover.Queue.empty()) {
                 // A requester whose call just ran usually asks again at once
                 // (the listener with the next datagram of a burst): watching
@@ -164,24 +240,21 @@ bool ServicePendingCalls()
                 // per call. Whoever queues meanwhile posts no wake-up; this
                 // thread looks at the queue under the lock once more when it
                 // stops watching.
-                handover.GuiWatching = ran && !watched && std::chrono::steady_clock::now() >= handover.WatchResumes;
+                handover.GuiWatching = ran && !watched && handover.WatchEnabled.load(std::memory_order_relaxed) &&
+                                       now >= handover.WatchResumes;
                 if (!handover.GuiWatching)
                     break;
                 watched = true;
                 lock.unlock();
-                Watch(handover);
+                Watch(handover, chainEnd);
                 continue;
             }
             watched = false;
             handover.GuiWatching = false;
             request = handover.Queue.front();
             handover.Queue.pop_front();
-            // From here a new request needs a wake-up of its own: this call
-            // may open a dialog and keep the GUI thread in its loop.
-            if (handover.Queue.empty()) {
+            if (handover.Queue.empty())
                 handover.Pending.store(false, std::memory_order_relaxed);
-                handover.WakeUpPosted = false;
-            }
         }
         // The queue's lock is not held while the call runs: a call that opens
         // a dialog lets the dialog's loop run the requests behind it, and a
@@ -199,6 +272,11 @@ bool ServicePendingCalls()
         ran = true;
     }
     return ran;
+}
+
+void SetWatchForNextRequest(bool watch)
+{
+    Handover().WatchEnabled = watch;
 }
 
 void WaitServicingCalls(const std::function<bool()> &done)

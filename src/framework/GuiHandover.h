@@ -26,9 +26,21 @@ public:
 // there is no application object.
 void RunOnGuiThread(const std::function<void()> &call);
 
-// Runs every queued call (an exception is kept for its requester); answers
+// How many handed-over calls wait to be run. Any thread may ask.
+int PendingCallCount();
+
+// Runs the queued calls (an exception is kept for its requester) for at most
+// a couple of milliseconds, so that the event loop gets its turn between the
+// bursts of a flood; the calls left then run on the loop's next turn. Answers
 // whether any ran. GUI thread only: raises EThread on any other.
 bool ServicePendingCalls();
+
+// After its last queued call the GUI thread watches a moment for the next
+// request before it goes back to its event loop: a requester that asks again
+// at once (the listener during a burst of datagrams) is then served without a
+// wake-up of either thread. On by default; switched off, every request after
+// an empty queue wakes the GUI thread anew.
+void SetWatchForNextRequest(bool watch);
 
 // GUI thread only: blocks until `done` answers true, running queued calls as
 // they arrive. `done` is asked under the queue's lock, so it must be quick

@@ -10,7 +10,7 @@ TIdSocketHandle::TIdSocketHandle(TIdSocketHandles *collection) : FCollection(col
     ClearAddresses(true);
     if (FCollection) {
         FCollection->FItems.push_back(this);
-        FPort = FCollection->DefaultPort();
+        SetPort(FCollection->DefaultPort());
     }
 }
 
@@ -23,8 +23,52 @@ TIdSocketHandle::~TIdSocketHandle()
     }
 }
 
+QByteArray TIdSocketHandle::IP() const
+{
+    std::lock_guard lock(FAddressLock);
+    return FIP;
+}
+
+void TIdSocketHandle::SetIP(const QByteArray &ip)
+{
+    std::lock_guard lock(FAddressLock);
+    FIP = ip;
+}
+
+int TIdSocketHandle::Port() const
+{
+    std::lock_guard lock(FAddressLock);
+    return FPort;
+}
+
+void TIdSocketHandle::SetPort(int port)
+{
+    std::lock_guard lock(FAddressLock);
+    FPort = port;
+}
+
+void TIdSocketHandle::SetLocal(const QByteArray &ip, int port)
+{
+    std::lock_guard lock(FAddressLock);
+    FIP = ip;
+    FPort = port;
+}
+
+QByteArray TIdSocketHandle::RemoteIP() const
+{
+    std::lock_guard lock(FAddressLock);
+    return FRemoteIP;
+}
+
+int TIdSocketHandle::RemotePort() const
+{
+    std::lock_guard lock(FAddressLock);
+    return FRemotePort;
+}
+
 void TIdSocketHandle::SetRemote(const QByteArray &ip, int port)
 {
+    std::lock_guard lock(FAddressLock);
     FRemoteIP = ip;
     FRemotePort = port;
 }
@@ -33,6 +77,7 @@ void TIdSocketHandle::ClearAddresses(bool clearLocal)
 {
     FSocketOpen = false;
     FSocketHandle = Sockets::InvalidSocket;
+    std::lock_guard lock(FAddressLock);
     if (clearLocal) {
         FIP.clear();
         FPort = 0;
@@ -60,7 +105,7 @@ void TIdSocketHandle::ShutSocket(bool clearLocal)
 
 void TIdSocketHandle::BindSocket()
 {
-    const int result = GlobalStack->SockBind(FSocketHandle, Sockets::AfInet, FIP, FPort);
+    const int result = GlobalStack->SockBind(SocketHandle(), Sockets::AfInet, IP(), Port());
     if (GlobalStack->CheckSocketResult(result, {Sockets::WsaError::AddressInUse}))
         throw EIdCouldNotBindSocket();
     RefreshLocalAddress();
@@ -69,18 +114,24 @@ void TIdSocketHandle::BindSocket()
 void TIdSocketHandle::RefreshLocalAddress()
 {
     int family = 0;
-    GlobalStack->SockBoundAddress(FSocketHandle, family, FIP, FPort);
+    QByteArray ip;
+    int port = 0;
+    GlobalStack->SockBoundAddress(SocketHandle(), family, ip, port);
+    SetLocal(ip, port);
 }
 
 void TIdSocketHandle::RefreshRemoteAddress()
 {
     int family = 0;
-    GlobalStack->SockPeerAddress(FSocketHandle, family, FRemoteIP, FRemotePort);
+    QByteArray ip;
+    int port = 0;
+    GlobalStack->SockPeerAddress(SocketHandle(), family, ip, port);
+    SetRemote(ip, port);
 }
 
 void TIdSocketHandle::SendDatagram(const QByteArray &ip, int port, const void *buffer, int count)
 {
-    const int sent = GlobalStack->SockSendTo(FSocketHandle, buffer, count, 0, ip, port);
+    const int sent = GlobalStack->SockSendTo(SocketHandle(), buffer, count, 0, ip, port);
     if (sent == Sockets::SocketError) {
         if (GlobalStack->SockLastError() == Sockets::WsaError::MessageSize)
             throw EIdPackageSizeTooBig();
@@ -92,12 +143,12 @@ void TIdSocketHandle::SendDatagram(const QByteArray &ip, int port, const void *b
 
 void TIdSocketHandle::SetSocketOption(int level, int name, const void *value, int length)
 {
-    GlobalStack->CheckSocketResult(GlobalStack->SockSetOption(FSocketHandle, level, name, value, length));
+    GlobalStack->CheckSocketResult(GlobalStack->SockSetOption(SocketHandle(), level, name, value, length));
 }
 
 int TIdSocketHandle::ConnectPeer(int family)
 {
-    const int result = GlobalStack->SockConnect(FSocketHandle, family, FRemoteIP, FRemotePort);
+    const int result = GlobalStack->SockConnect(SocketHandle(), family, RemoteIP(), RemotePort());
     if (result != Sockets::SocketError) {
         RefreshLocalAddress();
         RefreshRemoteAddress();
@@ -107,13 +158,22 @@ int TIdSocketHandle::ConnectPeer(int family)
 
 int TIdSocketHandle::ReceiveDatagram(void *buffer, int length, int flags, QByteArray &ip, int &port)
 {
-    return GlobalStack->SockRecvFrom(FSocketHandle, buffer, length, flags, ip, port);
+    return GlobalStack->SockRecvFrom(SocketHandle(), buffer, length, flags, ip, port);
 }
 
 void TIdSocketHandle::Assign(const TIdSocketHandle &source)
 {
-    FIP = source.FIP;
-    FPort = source.FPort;
-    FRemoteIP = source.FRemoteIP;
-    FRemotePort = source.FRemotePort;
+    if (&source == this)
+        return;
+    QByteArray ip, remoteIP;
+    int port, remotePort;
+    {
+        std::lock_guard lock(source.FAddressLock);
+        ip = source.FIP;
+        port = source.FPort;
+        remoteIP = source.FRemoteIP;
+        remotePort = source.FRemotePort;
+    }
+    SetLocal(ip, port);
+    SetRemote(remoteIP, remotePort);
 }

@@ -3,12 +3,20 @@
 #include "net/IdStack.h"
 
 #include <QByteArray>
+#include <atomic>
+#include <mutex>
 
 class TIdSocketHandles;
 
 // One binding of a UDP endpoint: the local address and port to bind, the
 // socket while it is open, and the sender of the latest datagram received
 // on it.
+//
+// Any thread may read a binding while another changes it: the listener
+// records each sender, a handler on the listener thread (ThreadedEvent)
+// reads it, and the GUI thread meanwhile may close the socket and clear the
+// addresses. The addresses are read and written whole under a lock of the
+// binding, and read as copies.
 class TIdSocketHandle {
 public:
     // Appends itself to `collection` (when given) and takes its default port.
@@ -20,17 +28,18 @@ public:
 
     TIdSocketHandles *Collection() const { return FCollection; }
 
-    TIdStackSocketHandle SocketHandle() const { return FSocketHandle; }
-    bool SocketOpen() const { return FSocketOpen; }
+    TIdStackSocketHandle SocketHandle() const { return FSocketHandle.load(); }
+    bool SocketOpen() const { return FSocketOpen.load(); }
     // The local address to bind (empty: any); after a bind, the bound one.
-    const QByteArray &IP() const { return FIP; }
-    void SetIP(const QByteArray &ip) { FIP = ip; }
+    QByteArray IP() const;
+    void SetIP(const QByteArray &ip);
     // The local port to bind (0: the stack chooses); after a bind, the bound one.
-    int Port() const { return FPort; }
-    void SetPort(int port) { FPort = port; }
-    // The sender of the latest datagram received on this binding.
-    const QByteArray &RemoteIP() const { return FRemoteIP; }
-    int RemotePort() const { return FRemotePort; }
+    int Port() const;
+    void SetPort(int port);
+    // The sender of the latest datagram received on this binding; empty and
+    // 0 once the socket was closed.
+    QByteArray RemoteIP() const;
+    int RemotePort() const;
     void SetRemote(const QByteArray &ip, int port);
 
     // Forgets the socket without closing it; with clearLocal also IP and Port.
@@ -62,9 +71,12 @@ public:
 private:
     friend class TIdSocketHandles;
 
+    void SetLocal(const QByteArray &ip, int port);
+
     TIdSocketHandles *FCollection = nullptr;
-    TIdStackSocketHandle FSocketHandle = Sockets::InvalidSocket;
-    bool FSocketOpen = false;
+    std::atomic<TIdStackSocketHandle> FSocketHandle{Sockets::InvalidSocket};
+    std::atomic<bool> FSocketOpen{false};
+    mutable std::mutex FAddressLock; // guards the four addresses below
     QByteArray FIP;
     QByteArray FRemoteIP;
     int FPort = 0;

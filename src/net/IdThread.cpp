@@ -97,7 +97,9 @@ std::exception_ptr TIdThread::FatalException() const
 void TIdThread::SuspendWhileHalted()
 {
     std::unique_lock lock(FLock);
+    FSuspended = true;
     FWake.wait(lock, [this] { return !FHalted || FTerminated; });
+    FSuspended = false;
 }
 
 void TIdThread::Body()

@@ -43,6 +43,9 @@ public:
     bool IsHalted() const { return Terminated() || Halted(); }
     // Whether the thread's body has ended.
     bool Finished() const { return FFinished.load(); }
+    // Whether the thread waits, halted, to be started or ended: it runs no
+    // pass until then.
+    bool Suspended() const { return FSuspended.load(); }
 
     // Unhalts a halted thread and lets it go on; otherwise nothing.
     void StartRunning();
@@ -86,6 +89,7 @@ private:
     std::atomic<bool> FHalted{true};
     std::atomic<bool> FTerminated{false};
     std::atomic<bool> FFinished{false};
+    std::atomic<bool> FSuspended{false};
     QByteArray FExitMessage;
     std::exception_ptr FFatalException;
     std::thread FThread;

@@ -7,7 +7,6 @@
 #include "net/IdUDPServer.h"
 #include "shell/MainUnit.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -47,7 +46,6 @@ TEST(MainWindowEndpoint, BindsPort971AndLogsWhenReceptionEnds)
 {
     if (!CanBind971())
         GTEST_SKIP() << "UDP port 971 cannot be bound here";
-    QElapsedTimer clock;
     {
         TfrmMain window;
         TIdUDPServer *server = window.IdUDPServer1;
@@ -61,16 +59,16 @@ TEST(MainWindowEndpoint, BindsPort971AndLogsWhenReceptionEnds)
         };
         UdpPeer peer;
         ASSERT_TRUE(peer.SendTo(971, "C"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Memo1->toPlainText().isEmpty(); }, 3000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Memo1->toPlainText().isEmpty(); }, 10000));
         EXPECT_EQ(window.Memo1->toPlainText(),
                   QStringLiteral("Приём датаграмм прекращён, перезапустите программу: "
                                  "Socket Error # 10054 Connection reset by peer."));
         server->OnUDPRead = nullptr;
-        clock.start();
-        // The window goes with its endpoint still active.
+        // The window goes with its endpoint still active (how long that
+        // waits for the listener: bench_handover, BM_EndWhileListening).
     }
-    EXPECT_LT(clock.elapsed(), 1500);
     EXPECT_EQ(GlobalStack, nullptr);
+    EXPECT_TRUE(UdpPeer(971, htonl(INADDR_ANY)).Bound());
 }
 
 TEST(MainWindowEndpoint, ASecondStartAfterPort971WasTakenUsesAnyPort)
@@ -93,5 +91,5 @@ TEST(MainWindowEndpoint, ASecondStartAfterPort971WasTakenUsesAnyPort)
     server->OnUDPRead = [&](QObject *, TMemoryStream &, TIdSocketHandle &) { ++arrived; };
     UdpPeer peer;
     ASSERT_TRUE(peer.SendTo(port, "GR"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return arrived == 1; }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return arrived == 1; }, 10000));
 }

@@ -3,8 +3,8 @@
 // chosen template reaches the TM server's mailslot.
 
 #include "platform/mailslot/Mailslot.h"
+#include "support/WaitUntil.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,10 +13,8 @@
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
-#include <QThread>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -25,17 +23,6 @@ const QString ProgramPath = QStringLiteral(V3721_TOOLS_DIR "/../src/v3721conf");
 const QString ReceiverPath = QStringLiteral(V3721_TOOLS_DIR "/tms-mailslot/tms-mailslot");
 const QString MainTitle = QStringLiteral("Конфигуратор щита V3721");
 const QString DialogTitle = QStringLiteral("Выберите желамое действие");
-
-bool WaitUntil(const std::function<bool()> &condition, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
 
 // The socket inodes bound to UDP port 971 on this machine.
 QSet<QByteArray> Port971Sockets()
@@ -83,7 +70,7 @@ protected:
               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
                QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")},
               QProcessEnvironment::systemEnvironment());
-        ASSERT_TRUE(WaitUntil([this] { return FXvfb.waitForReadyRead(50) || FXvfb.canReadLine(); }, 10000));
+        ASSERT_TRUE(WaitUntil([this] { return FXvfb.waitForReadyRead(50) || FXvfb.canReadLine(); }, 10000, 20));
         const QByteArray number = FXvfb.readLine().trimmed();
         ASSERT_FALSE(number.isEmpty());
         FEnvironment = QProcessEnvironment::systemEnvironment();
@@ -94,7 +81,7 @@ protected:
         Start(FReceiver, ReceiverPath, {QStringLiteral("--json"), QStringLiteral("--count"), QStringLiteral("1")},
               FEnvironment);
         const QString socket = MailslotDirectory() + QStringLiteral("/tms.ms");
-        ASSERT_TRUE(WaitUntil([&] { return QFileInfo::exists(socket); }, 5000));
+        ASSERT_TRUE(WaitUntil([&] { return QFileInfo::exists(socket); }, 10000, 20));
     }
 
     void TearDown() override
@@ -149,7 +136,7 @@ protected:
                 window = found.section(QLatin1Char('\n'), 0, 0).toULong();
                 return window != 0;
             },
-            timeoutMs);
+            timeoutMs, 20);
         return window;
     }
 
@@ -157,7 +144,7 @@ protected:
 
     bool WaitForFocus(unsigned long window)
     {
-        return WaitUntil([&] { return FocusWindow() == window; }, 5000);
+        return WaitUntil([&] { return FocusWindow() == window; }, 10000, 20);
     }
 
     void Xdotool(const QStringList &arguments) { Run(QStringLiteral("xdotool"), arguments); }
@@ -185,7 +172,7 @@ protected:
     void StartProgram()
     {
         // Another program on this machine may hold the port for a while.
-        ASSERT_TRUE(WaitUntil([] { return Port971Sockets().isEmpty(); }, 60000)) << "UDP port 971 stays in use";
+        ASSERT_TRUE(WaitUntil([] { return Port971Sockets().isEmpty(); }, 60000, 20)) << "UDP port 971 stays in use";
         Start(FProgram, ProgramPath, {}, FEnvironment);
         // Start-up may take a while on a busy machine.
         FMainWindow = WaitForWindow(MainTitle, 30000);
@@ -198,7 +185,7 @@ protected:
         Xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), QStringLiteral("127.0.0.1:9")});
         Xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), main, QStringLiteral("358"),
                  QStringLiteral("34"), QStringLiteral("click"), QStringLiteral("1")});
-        ASSERT_TRUE(WaitUntil([this] { return BindsPort971(FProgram.processId()); }, 5000))
+        ASSERT_TRUE(WaitUntil([this] { return BindsPort971(FProgram.processId()); }, 10000, 20))
             << "\"Пуск\" did not bind UDP port 971 (sockets on the port: " << Port971Sockets().size() << ")";
     }
 
@@ -242,7 +229,7 @@ TEST_F(ObjectDialogE2E, CopiedObjectIsSentWithTheDefaultTemplateOnEnter)
     EXPECT_EQ(ReceivedHex(5000), QByteArray(expected.constData(), expected.size() + 1).toHex());
 
     // The dialog is gone and the main window, which had the focus, has it back.
-    EXPECT_TRUE(WaitUntil([&] { return WaitForWindow(DialogTitle, 0) == 0; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return WaitForWindow(DialogTitle, 0) == 0; }, 10000, 20));
     EXPECT_TRUE(WaitForFocus(FMainWindow));
 }
 

@@ -1,16 +1,18 @@
 #include "framework/GuiHandover.h"
 #include "framework/MessageBox.h"
+#include "support/WaitUntil.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
-#include <QElapsedTimer>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
@@ -25,17 +27,20 @@ bool OnGui()
 }
 
 // Runs the GUI thread's event loop, waiting for events as the program does,
-// until `done` or `timeoutMs`; a timer wakes the loop every `tickMs` so that
-// a flag set by another thread is seen. Returns the milliseconds it ran.
-qint64 RunLoopUntil(const std::atomic<bool> &done, int timeoutMs, int tickMs)
+// until `done` answers true or `timeoutMs` (a failure guard) has passed; a
+// timer wakes the loop every `tickMs` so that a flag set by another thread is
+// seen. Returns whether `done` answered true.
+bool RunLoopUntil(const std::function<bool()> &done, int timeoutMs, int tickMs)
 {
     QTimer tick;
     tick.start(tickMs);
-    QElapsedTimer clock;
-    clock.start();
-    while (!done && clock.elapsed() < timeoutMs)
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return clock.elapsed();
+    }
+    return true;
 }
 } // namespace
 
@@ -45,7 +50,8 @@ TEST(GuiHandover, CallsRunOnTheGuiThreadFirstInFirstOutWhileRequestersWait)
     std::atomic<int> wrongThread{0};
     std::atomic<int> returnedEarly{0};
     std::vector<std::thread> requesters;
-    // Each requester queues while the GUI thread is busy, in a known order.
+    // Each requester queues while the GUI thread is busy, in a known order:
+    // the next starts once the one before waits in the queue.
     for (int i = 0; i < 3; ++i) {
         requesters.emplace_back([&, i] {
             bool ran = false;
@@ -58,7 +64,7 @@ TEST(GuiHandover, CallsRunOnTheGuiThreadFirstInFirstOutWhileRequestersWait)
             if (!ran)
                 ++returnedEarly;
         });
-        std::this_thread::sleep_for(100ms);
+        EXPECT_TRUE(WaitUntil([&] { return PendingCallCount() == i + 1; }));
     }
     EXPECT_TRUE(order.empty());
     EXPECT_TRUE(ServicePendingCalls());
@@ -77,7 +83,7 @@ TEST(GuiHandover, TheEventLoopRunsCallsWhenWoken)
         for (int i = 0; i < 200; ++i)
             RunOnGuiThread([&] { done += OnGui() ? 1 : 1000; });
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done >= 200; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done >= 200; }, 10000));
     requester.join();
     EXPECT_EQ(done, 200);
 }
@@ -98,7 +104,7 @@ TEST(GuiHandover, TheCallsExceptionIsRaisedAgainInTheRequester)
             runtimeError = true;
         }
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return runtimeError.load(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runtimeError.load(); }, 10000));
     requester.join();
     EXPECT_EQ(message, "handler failed");
     EXPECT_TRUE(runtimeError);
@@ -140,8 +146,7 @@ TEST(GuiHandover, AMessageBoxOpenedByACallKeepsTheQueueMoving)
         });
     });
     std::thread second([&] {
-        while (!boxOpen)
-            std::this_thread::sleep_for(5ms);
+        WaitUntil([&] { return boxOpen.load(); });
         RunOnGuiThread([&] {
             QWidget *box = QApplication::activeModalWidget();
             secondSawBox = box != nullptr;
@@ -149,7 +154,7 @@ TEST(GuiHandover, AMessageBoxOpenedByACallKeepsTheQueueMoving)
                 box->close();
         });
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return secondSawBox && !boxOpen; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return secondSawBox && !boxOpen; }, 10000));
     first.join();
     second.join();
     EXPECT_TRUE(secondSawBox);
@@ -160,15 +165,14 @@ TEST(GuiHandover, CallsRunWhenTheLoopGoesIdle)
 {
     std::atomic<bool> ran{false};
     std::thread requester([&] { RunOnGuiThread([&] { ran = true; }); });
-    std::this_thread::sleep_for(100ms);
-    QCoreApplication::removePostedEvents(nullptr, QEvent::MetaCall);
+    EXPECT_TRUE(WaitUntil([] { return PendingCallCount() == 1; }));
+    QCoreApplication::removePostedEvents(nullptr);
     // The loop is woken every 200 ms should the hook be missing.
-    const qint64 elapsed = RunLoopUntil(ran, 2500, 200);
+    RunLoopUntil([&] { return ran.load(); }, 10000, 200);
     const bool ranWhileIdle = ran;
     ServicePendingCalls(); // lets the requester go even if the hook failed
     requester.join();
     EXPECT_TRUE(ranWhileIdle);
-    EXPECT_LT(elapsed, 1000);
 }
 
 // A requester that asks again as soon as its call ran (the listener during a
@@ -187,7 +191,7 @@ TEST(GuiHandover, BackToBackRequestsAllRunInOrder)
             RunOnGuiThread([&, i] { ran.push_back(i); });
         finished = true;
     });
-    RunLoopUntil(finished, 10000, 100);
+    RunLoopUntil([&] { return finished.load(); }, 10000, 100);
     EXPECT_TRUE(finished) << "the calls were still running after 10 s";
     while (!finished) // lets the requester go however it failed
         ServicePendingCalls();
@@ -195,6 +199,65 @@ TEST(GuiHandover, BackToBackRequestsAllRunInOrder)
     ASSERT_EQ(int(ran.size()), calls);
     for (int i = 0; i < calls; ++i)
         ASSERT_EQ(ran[i], i);
+}
+
+// Requesters that never let the queue run dry (the listener during a flood
+// of datagrams, here several threads whose calls overlap) must not keep the
+// GUI thread from its loop: a timer started and an event posted by one of the
+// calls get their turn while the calls keep coming.
+TEST(GuiHandover, AQueueThatNeverRunsDryStillLetsTheLoopRun)
+{
+    QObject context;
+    std::atomic<bool> timerRan{false};
+    std::atomic<bool> postedRan{false};
+    std::atomic<bool> stop{false};
+    std::atomic<bool> gaveUp{false};
+    std::atomic<int> calls{0};
+    bool timerDuringFlood = false;
+    bool postedDuringFlood = false;
+    // Should the loop never get its turn, the requesters give up after this
+    // and let the test end.
+    const auto giveUpAt = std::chrono::steady_clock::now() + 15s;
+    std::atomic<int> running{4};
+    std::vector<std::thread> requesters;
+    for (int r = 0; r < 4; ++r)
+        requesters.emplace_back([&] {
+            while (!stop) {
+                if (std::chrono::steady_clock::now() > giveUpAt) {
+                    gaveUp = true;
+                    break;
+                }
+                RunOnGuiThread([&] {
+                    if (calls++ == 0) {
+                        QTimer::singleShot(10, &context, [&] {
+                            timerDuringFlood = !gaveUp;
+                            timerRan = true;
+                        });
+                        QMetaObject::invokeMethod(
+                            &context,
+                            [&] {
+                                postedDuringFlood = !gaveUp;
+                                postedRan = true;
+                            },
+                            Qt::QueuedConnection);
+                    }
+                    // Each call ends only once another one waits: the queue
+                    // never runs dry while the requesters go on.
+                    WaitUntil([&] { return PendingCallCount() > 0 || stop || gaveUp; });
+                });
+            }
+            --running;
+        });
+    RunLoopUntil([&] { return timerRan && postedRan; }, 30000, 100);
+    stop = true;
+    while (running > 0) // lets the requesters go however it failed
+        ServicePendingCalls();
+    for (auto &t : requesters)
+        t.join();
+    EXPECT_TRUE(timerDuringFlood) << "the timer ran only after the requesters gave up";
+    EXPECT_TRUE(postedDuringFlood) << "the posted event ran only after the requesters gave up";
+    EXPECT_FALSE(gaveUp);
+    EXPECT_GT(calls, 1);
 }
 
 TEST(GuiHandover, WaitingServicesCallsUntilDone)

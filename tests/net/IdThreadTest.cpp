@@ -1,5 +1,6 @@
 #include "framework/GuiHandover.h"
 #include "net/IdThread.h"
+#include "support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -45,29 +46,18 @@ protected:
             std::this_thread::sleep_for(1ms);
     }
 };
-
-bool WaitFor(const std::function<bool()> &condition, std::chrono::milliseconds limit = 3000ms)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 } // namespace
 
 TEST(IdThread, CreatedHaltedThenRunsUntilStopped)
 {
     TCountingThread thread;
     EXPECT_TRUE(thread.Halted());
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(WaitUntil([&] { return thread.Suspended(); }));
     EXPECT_EQ(thread.Passes, 0);
     EXPECT_EQ(thread.Befores, 0);
 
     thread.StartRunning();
-    ASSERT_TRUE(WaitFor([&] { return thread.Passes >= 5; }));
+    ASSERT_TRUE(WaitUntil([&] { return thread.Passes >= 5; }));
     EXPECT_FALSE(thread.IsHalted());
     thread.StopRunning();
     EXPECT_TRUE(thread.Terminated());
@@ -84,17 +74,17 @@ TEST(IdThread, HaltModeOnlyPausesTheThread)
     TCountingThread thread;
     thread.HaltMode = TIdThread::THaltMode::Halt;
     thread.StartRunning();
-    ASSERT_TRUE(WaitFor([&] { return thread.Passes >= 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return thread.Passes >= 3; }));
     thread.StopRunning();
     EXPECT_FALSE(thread.Terminated());
-    ASSERT_TRUE(WaitFor([&] { return thread.Afters == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return thread.Afters == 1; }));
     const int paused = thread.Passes;
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(WaitUntil([&] { return thread.Suspended(); }));
     EXPECT_EQ(thread.Passes, paused);
     EXPECT_FALSE(thread.Finished());
 
     thread.StartRunning();
-    ASSERT_TRUE(WaitFor([&] { return thread.Passes > paused + 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return thread.Passes > paused + 3; }));
     EXPECT_EQ(thread.Befores, 2);
     thread.EndAndWait();
     EXPECT_TRUE(thread.Finished());
@@ -138,13 +128,31 @@ TEST(IdThread, AnyOtherExceptionIsKeptAsFatal)
     EXPECT_THROW(std::rethrow_exception(thread.FatalException()), std::runtime_error);
 }
 
+// Destruction wakes the waiting thread and ends it without a pass; how long
+// that takes is measured by bench_handover (BM_EndWhileListening).
 TEST(IdThread, DestroyingANeverStartedThreadEndsIt)
 {
-    const auto start = std::chrono::steady_clock::now();
+    std::atomic<int> befores{-1};
+    std::atomic<int> passes{-1};
+    std::atomic<int> afters{-1};
     {
-        TCountingThread thread;
+        class TReportingThread : public TCountingThread {
+        public:
+            TReportingThread(std::atomic<int> &b, std::atomic<int> &p, std::atomic<int> &a) : B(b), P(p), A(a) {}
+            ~TReportingThread() override
+            {
+                EndThread();
+                B = Befores.load();
+                P = Passes.load();
+                A = Afters.load();
+            }
+            std::atomic<int> &B, &P, &A;
+        } thread(befores, passes, afters);
+        ASSERT_TRUE(WaitUntil([&] { return thread.Suspended(); }));
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+    EXPECT_EQ(befores, 0);
+    EXPECT_EQ(passes, 0);
+    EXPECT_EQ(afters, 1); // the body's end after a wait that ended terminated
 }
 
 // The GUI thread waits for a thread that is blocked in a hand-over: the wait
@@ -154,7 +162,9 @@ TEST(IdThread, WaitingOnTheGuiThreadRunsHandedOverCalls)
     TCountingThread thread;
     thread.HandOverEachPass = true;
     thread.StartRunning();
-    std::this_thread::sleep_for(50ms); // the first pass now waits for the GUI thread
+    // The first pass waits for the GUI thread, which runs no call before it
+    // waits for the thread's end.
+    ASSERT_TRUE(WaitUntil([] { return PendingCallCount() == 1; }));
     EXPECT_EQ(thread.HandedOverOnGui, 0);
     thread.EndAndWait();
     EXPECT_TRUE(thread.Finished());

@@ -66,11 +66,3 @@ public:
 private:
     QProcess FProcess;
 };
-
-// Lets the test's event loop run for a while.
-inline void PumpEvents(int ms)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
