@@ -9,7 +9,7 @@
 #include "BenchEnvironment.h"
 #include "ProcessStats.h"
 #include "framework/MessageBox.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

@@ -15,11 +15,11 @@
 #include "framework/ErrorDisplay.h"
 #include "framework/MemoryStream.h"
 #include "framework/MessageBox.h"
-#include "gateway/GatewayProtocol.h"
+#include "app/GatewayProtocol.h"
 #include "net/IdSocketHandle.h"
 #include "platform/mailslot/Mailslot.h"
-#include "shell/MainUnit.h"
-#include "tmserver/TmMessage.h"
+#include "app/MainUnit.h"
+#include "app/TmMessage.h"
 
 #include <QElapsedTimer>
 #include <benchmark/benchmark.h>

@@ -4,7 +4,7 @@
 
 #include "BenchEnvironment.h"
 #include "ProcessStats.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <QTimer>
 #include <benchmark/benchmark.h>

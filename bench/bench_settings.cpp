@@ -5,7 +5,7 @@
 #include "BenchEnvironment.h"
 #include "platform/registry/Registry.h"
 #include "settings/FormStorage.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <QFile>
 #include <benchmark/benchmark.h>

@@ -4,7 +4,7 @@
 #include "framework/Exception.h"
 #include "net/IdStackWinsock.h"
 #include "net/TakeField.h"
-#include "shell/TextRoutines.h"
+#include "framework/TextRoutines.h"
 
 #include <cstdlib>
 

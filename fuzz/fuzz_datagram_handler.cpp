@@ -7,11 +7,11 @@
 #include "framework/Application.h"
 #include "framework/MemoryStream.h"
 #include "framework/MessageBox.h"
-#include "gateway/GatewayProtocol.h"
+#include "app/GatewayProtocol.h"
 #include "net/IdSocketHandle.h"
 #include "platform/beep/MessageBeep.h"
-#include "shell/DeviceEvent.h"
-#include "shell/MainUnit.h"
+#include "app/DeviceEvent.h"
+#include "app/MainUnit.h"
 
 #include <cstdlib>
 #include <cstring>

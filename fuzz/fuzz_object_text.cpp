@@ -3,9 +3,9 @@
 // holds, an accepted object never adds a line or an item of its own to the
 // TM server's command.
 
-#include "clipboard/ObjectBinding.h"
-#include "shell/TextRoutines.h"
-#include "tmserver/TmMessage.h"
+#include "app/ObjectBinding.h"
+#include "framework/TextRoutines.h"
+#include "app/TmMessage.h"
 
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 // The first byte picks the field number and the delimiter set; the rest is
 // the text.
 
-#include "shell/TextRoutines.h"
+#include "framework/TextRoutines.h"
 
 #include <cstdlib>
 

@@ -3,7 +3,7 @@
 #include "net/IdException.h"
 #include "net/IdResourceStrings.h"
 #include "net/TakeField.h"
-#include "shell/TextRoutines.h"
+#include "framework/TextRoutines.h"
 
 #include <algorithm>
 

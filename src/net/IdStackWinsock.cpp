@@ -3,7 +3,7 @@
 #include "framework/Exception.h"
 #include "net/IdException.h"
 #include "net/TakeField.h"
-#include "shell/TextRoutines.h"
+#include "framework/TextRoutines.h"
 
 #include <cstring>
 

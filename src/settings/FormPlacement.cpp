@@ -8,7 +8,7 @@
 #include "settings/PropsStorage.h"
 #include "settings/RegistryStore.h"
 #include "settings/WindowHook.h"
-#include "shell/TextRoutines.h"
+#include "framework/TextRoutines.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "platform/cp1251/Ansi.h"
 #include "settings/PropsStorage.h"
 #include "settings/SettingsStore.h"
-#include "shell/TextRoutines.h"
+#include "framework/TextRoutines.h"
 
 #include <QHash>
 

@@ -3,7 +3,7 @@
 #include "framework/Collection.h"
 #include "framework/Component.h"
 #include "platform/cp1251/Ansi.h"
-#include "shell/TextRoutines.h"
+#include "framework/TextRoutines.h"
 
 #include <QApplication>
 #include <QMetaEnum>

@@ -1,6 +1,6 @@
 #include "settings/SettingsStore.h"
 
-#include "shell/TextRoutines.h"
+#include "framework/TextRoutines.h"
 
 int32_t TSettingsStore::ReadNumber(const QByteArray &section, const QByteArray &name, int32_t fallback)
 {

@@ -1,15 +1,15 @@
 #include "clipboard/DialogDriver.h"
-#include "clipboard/ObjAction2.h"
+#include "app/ObjAction2.h"
 #include "net/IdSocketHandles.h"
 #include "net/IdUDPServer.h"
 #include "platform/mailslot/Mailslot.h"
-#include "shell/DeviceEvent.h"
-#include "shell/MainUnit.h"
+#include "app/DeviceEvent.h"
+#include "app/MainUnit.h"
 #include "support/Ansi.h"
 #include "support/ClipboardContent.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/PrivateSettings.h"
-#include "tmserver/TmMessage.h"
+#include "app/TmMessage.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

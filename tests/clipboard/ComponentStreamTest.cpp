@@ -1,8 +1,8 @@
-#include "clipboard/ComponentStream.h"
-#include "clipboard/Memo.h"
-#include "framework/CheckBox.h"
+#include "widgets/ComponentStream.h"
+#include "widgets/Memo.h"
+#include "widgets/CheckBox.h"
 #include "framework/Component.h"
-#include "framework/LabeledEdit.h"
+#include "widgets/LabeledEdit.h"
 #include "framework/MemoryStream.h"
 
 #include <QLabel>

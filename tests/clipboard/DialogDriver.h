@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clipboard/ObjAction2.h"
+#include "app/ObjAction2.h"
 
 #include <QEvent>
 #include <QStringList>

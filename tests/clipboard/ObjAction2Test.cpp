@@ -1,4 +1,4 @@
-#include "clipboard/ObjAction2.h"
+#include "app/ObjAction2.h"
 #include "clipboard/DialogDriver.h"
 
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "clipboard/ObjectBinding.h"
+#include "app/ObjectBinding.h"
 #include "support/Ansi.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "clipboard/PaletteGrid.h"
-#include "clipboard/ScrollBox.h"
+#include "widgets/PaletteGrid.h"
+#include "widgets/ScrollBox.h"
 #include "support/ClipboardContent.h"
 
 #include <QApplication>

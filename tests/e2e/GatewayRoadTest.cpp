@@ -3,8 +3,8 @@
 // one, and "Пуск" is clicked.
 
 #include "platform/mailslot/Mailslot.h"
-#include "shell/DeviceEvent.h"
-#include "shell/MainUnit.h"
+#include "app/DeviceEvent.h"
+#include "app/MainUnit.h"
 #include "support/Ansi.h"
 #include "support/BeepRecorder.h"
 #include "support/ChildProcess.h"

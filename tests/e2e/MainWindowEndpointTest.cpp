@@ -5,7 +5,7 @@
 #include "net/IdSocketHandles.h"
 #include "net/IdUDPListenerThread.h"
 #include "net/IdUDPServer.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -2,16 +2,16 @@
 // over: a stream holding the bytes and the binding with the sender.
 
 #include "framework/MemoryStream.h"
-#include "gateway/GatewayProtocol.h"
+#include "app/GatewayProtocol.h"
 #include "net/IdSocketHandle.h"
 #include "net/IdUDPServer.h"
 #include "platform/mailslot/Mailslot.h"
-#include "shell/DeviceEvent.h"
-#include "shell/MainUnit.h"
+#include "app/DeviceEvent.h"
+#include "app/MainUnit.h"
 #include "support/Ansi.h"
 #include "support/BeepRecorder.h"
 #include "support/MessageBoxRecorder.h"
-#include "tmserver/TmMessage.h"
+#include "app/TmMessage.h"
 
 #include <gtest/gtest.h>
 

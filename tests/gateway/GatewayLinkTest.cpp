@@ -2,16 +2,16 @@
 // gateway. The endpoint binds local port 971, so these tests hold the port's
 // lock.
 
-#include "gateway/GatewayProtocol.h"
+#include "app/GatewayProtocol.h"
 #include "net/IdSocketHandle.h"
 #include "net/IdSocketHandles.h"
 #include "net/IdUDPServer.h"
 #include "platform/mailslot/Mailslot.h"
-#include "shell/DeviceEvent.h"
-#include "shell/MainUnit.h"
+#include "app/DeviceEvent.h"
+#include "app/MainUnit.h"
 #include "support/BeepRecorder.h"
 #include "support/MessageBoxRecorder.h"
-#include "tmserver/TmMessage.h"
+#include "app/TmMessage.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,4 +1,4 @@
-#include "gateway/GatewayProtocol.h"
+#include "app/GatewayProtocol.h"
 
 #include <gtest/gtest.h>
 

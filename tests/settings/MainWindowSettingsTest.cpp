@@ -6,7 +6,7 @@
 #include "platform/placement/ScreenMetrics.h"
 #include "platform/registry/Registry.h"
 #include "settings/FormStorage.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 #include "support/MessageBoxRecorder.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "framework/ErrorDisplay.h"
-#include "shell/MainUnit.h"
+#include "app/MainUnit.h"
 #include "support/Ansi.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "shell/TextRoutines.h"
+#include "framework/TextRoutines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "platform/mailslot/Mailslot.h"
-#include "shell/DeviceEvent.h"
-#include "shell/MainUnit.h"
+#include "app/DeviceEvent.h"
+#include "app/MainUnit.h"
 #include "support/Ansi.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/WaitUntil.h"
-#include "tmserver/TmMessage.h"
+#include "app/TmMessage.h"
 
 #include <QFileInfo>
 #include <QProcess>

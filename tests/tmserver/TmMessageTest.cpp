@@ -1,4 +1,4 @@
-#include "tmserver/TmMessage.h"
+#include "app/TmMessage.h"
 
 #include <gtest/gtest.h>
 

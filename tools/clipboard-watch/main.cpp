@@ -9,9 +9,9 @@
 // A failure that would reach the error display is printed as "error TEXT".
 // With --count N it ends after the Nth change.
 
-#include "clipboard/Clipboard.h"
-#include "clipboard/ClipboardViewer.h"
-#include "clipboard/Image.h"
+#include "app/Clipboard.h"
+#include "app/ClipboardViewer.h"
+#include "widgets/Image.h"
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
 #include "platform/clipboard/ClipboardData.h"

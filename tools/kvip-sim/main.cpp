@@ -4,7 +4,7 @@
 // datagrams) to the program on command. Every datagram it sends or receives
 // is printed as hex.
 
-#include "gateway/GatewayProtocol.h"
+#include "app/GatewayProtocol.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>

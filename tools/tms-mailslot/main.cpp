@@ -4,7 +4,7 @@
 
 #include "platform/cp1251/Ansi.h"
 #include "platform/mailslot/Mailslot.h"
-#include "tmserver/TmMessage.h"
+#include "app/TmMessage.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,0 +1,3 @@
+#include "app/DeviceEvent.h"
+
+TDeviceEvent DeviceEvent;

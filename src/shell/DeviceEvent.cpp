@@ -1,3 +1,0 @@
-#include "shell/DeviceEvent.h"
-
-TDeviceEvent DeviceEvent;
