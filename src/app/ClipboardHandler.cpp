@@ -25,7 +25,7 @@ void OfferClipboardObject(TfrmMain &form)
         form.ObjectText.clear();
         return;
     }
-    frmObjAction2->Label2->setText(FromAnsi(form.ObjectText));
+    frmObjAction2->SetObjectText(FromAnsi(form.ObjectText));
     const int result = frmObjAction2->exec();
     if (result < ObjActionTemplate0)
         return;

@@ -6,6 +6,7 @@
 #include "app/DeviceEvent.h"
 #include "app/MainUnit.h"
 #include "support/Ansi.h"
+#include "support/ChildNamed.h"
 #include "support/ClipboardContent.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/PrivateSettings.h"
@@ -14,6 +15,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMimeData>
 #include <gtest/gtest.h>
 
@@ -119,14 +121,14 @@ TEST_F(ClipboardHandlerTest, EnterRightAfterOpeningSendsTheFirstTemplate)
 
 TEST_F(ClipboardHandlerTest, EnterSendsTheFirstTemplateWhateverWasClickedBefore)
 {
-    driver.Then(DialogDriver::MouseClick(&TfrmObjAction2::btnTemplate3));
+    driver.Then(DialogDriver::MouseClick("btnTemplate3"));
     Copy("#TC0:1:1");
     EXPECT_EQ(Received(), Message(LineV2, "qzrexSt2TmsCh=0`qzrexSt2TmsRtu=1`qzrexSt2TmsPoint=1`qzrexSt2OvrrClass=3"));
     driver.Then(DialogDriver::Key(Qt::Key_Return));
     Copy("#TC0:1:2");
     EXPECT_EQ(Received(), Message(LineV2, "qzrexSt2TmsCh=0`qzrexSt2TmsRtu=1`qzrexSt2TmsPoint=2`qzrexSt2OvrrClass=0"));
 
-    driver.Then(DialogDriver::MouseClick(&TfrmObjAction2::Button4));
+    driver.Then(DialogDriver::MouseClick("Button4"));
     Copy("#TC0:1:3");
     driver.Then(DialogDriver::Key(Qt::Key_Return));
     Copy("#TC0:1:4");
@@ -223,8 +225,8 @@ TEST_F(ClipboardHandlerTest, ChangeWhileTheDialogIsOpenIsOfferedAfterwards)
     QString labelAfterNestedChange;
     driver.Then([&](TfrmObjAction2 &d) {
         Copy("#TC5:6:7");
-        labelAfterNestedChange = d.Label2->text();
-        d.btnTemplate2->click();
+        labelAfterNestedChange = ChildNamed<QLabel>(d, "Label2")->text();
+        ChildNamed<QPushButton>(d, "btnTemplate2")->click();
     });
     driver.Then(DialogDriver::Click(4));
     Copy("#TC0:1:1");
@@ -240,7 +242,7 @@ TEST_F(ClipboardHandlerTest, SeveralChangesWhileOpenAreOfferedOnceWithTheLatest)
     driver.Then([](TfrmObjAction2 &d) {
         Copy("#TC5:6:7");
         Copy("#TC8:9:10");
-        d.Button4->click();
+        ChildNamed<QPushButton>(d, "Button4")->click();
     });
     driver.Then(DialogDriver::Click(1));
     Copy("#TC0:1:1");
@@ -251,7 +253,7 @@ TEST_F(ClipboardHandlerTest, SeveralChangesWhileOpenAreOfferedOnceWithTheLatest)
     // A change to something else while open offers nothing afterwards.
     driver.Then([](TfrmObjAction2 &d) {
         Copy("hello");
-        d.btnTemplate0->click();
+        ChildNamed<QPushButton>(d, "btnTemplate0")->click();
     });
     Copy("#TC1:1:1");
     EXPECT_EQ(driver.Labels.size(), 3);
@@ -264,7 +266,7 @@ TEST_F(ClipboardHandlerTest, PositionAndOptionAreTakenWhenTheTemplateIsChosen)
     driver.Then([this](TfrmObjAction2 &d) {
         DeviceEvent = {false, 3, 7, 0x45}; // a key event while the operator chooses
         window.cbPLDKv2->setChecked(false);
-        d.btnTemplate0->click();
+        ChildNamed<QPushButton>(d, "btnTemplate0")->click();
     });
     Copy("#TC0:1:1");
     EXPECT_EQ(Received(),
