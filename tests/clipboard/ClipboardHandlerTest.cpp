@@ -10,6 +10,7 @@
 #include "support/ClipboardContent.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/PrivateSettings.h"
+#include "support/frmMainProbe.h"
 #include "app/TmMessage.h"
 
 #include <QClipboard>
@@ -44,11 +45,11 @@ protected:
         frmMain = &window;
         frmObjAction2 = &dialog;
         DeviceEvent = {true, 0x01, 0x2A, 5};
-        window.Host = "10.0.0.5";
+        probe.Link().Host = "10.0.0.5";
         window.show(); // joins the clipboard chain
         // Any free port: the handler only asks whether the link is up.
-        window.IdUDPServer1->Bindings()[0]->SetPort(0);
-        window.IdUDPServer1->SetActive(true);
+        probe.IdUDPServer1()->Bindings()[0]->SetPort(0);
+        probe.IdUDPServer1()->SetActive(true);
         ASSERT_EQ(server.Create(TmMailslotPath("TMS")), MailslotError::Success);
     }
 
@@ -72,6 +73,7 @@ protected:
 
     PrivateSettings settings; // outlives the window, which saves at its end
     TfrmMain window;
+    TfrmMainProbe probe{window};
     TfrmObjAction2 dialog;
     DialogDriver driver{dialog};
     MessageBoxRecorder boxes;
@@ -102,7 +104,7 @@ TEST_F(ClipboardHandlerTest, EveryTemplateWithTheOptionSetAndClear)
         {false, 5, "qzrexStTmsCh=3`qzrexStTmsRtu=12`qzrexStTmsPoint=40`qzrexStInv=+ (\xE4\xE0)"},
     };
     for (const Case &c : cases) {
-        window.cbPLDKv2->setChecked(c.v2);
+        probe.cbPLDKv2()->setChecked(c.v2);
         driver.Then(DialogDriver::Click(c.n));
         QGuiApplication::clipboard()->clear();
         Copy("#TC3:12:40");
@@ -143,7 +145,7 @@ TEST_F(ClipboardHandlerTest, IgnoringOrClosingSendsNothing)
     Copy("#TC0:1:2");
     EXPECT_EQ(driver.Labels, QStringList({QStringLiteral("#TC0:1:1"), QStringLiteral("#TC0:1:2")}));
     EXPECT_TRUE(NothingMoreSent());
-    EXPECT_EQ(window.ObjectText, "#TC0:1:2");
+    EXPECT_EQ(probe.ObjectText(), "#TC0:1:2");
 }
 
 TEST_F(ClipboardHandlerTest, AddressFormsAndWhatTheyBind)
@@ -190,11 +192,11 @@ TEST_F(ClipboardHandlerTest, ObjectsInACharsetOrAsOemTextAreOffered)
 
 TEST_F(ClipboardHandlerTest, InactiveLinkIgnoresObjectsAndKeepsTheObjectText)
 {
-    window.IdUDPServer1->SetActive(false);
-    window.ObjectText = "#TC9:9:9";
+    probe.IdUDPServer1()->SetActive(false);
+    probe.ObjectText() = "#TC9:9:9";
     Copy("#TC0:1:1");
     EXPECT_TRUE(driver.Labels.isEmpty());
-    EXPECT_EQ(window.ObjectText, "#TC9:9:9");
+    EXPECT_EQ(probe.ObjectText(), "#TC9:9:9");
     EXPECT_TRUE(NothingMoreSent());
 }
 
@@ -206,15 +208,15 @@ TEST_F(ClipboardHandlerTest, OtherTextsAndInjectedLinesAreIgnored)
         "#TC0:1:1\r\nhw`TMSTATION`TMD83000000", "#TC0:1:1`qzrexSt2OvrrClass=5", "#TC0\t:1:1", "#TC0:1\n:1",
     };
     for (const QByteArray &text : texts) {
-        window.ObjectText = "#TC9:9:9";
+        probe.ObjectText() = "#TC9:9:9";
         Copy(text);
-        EXPECT_TRUE(window.ObjectText.isEmpty()) << text.toHex(' ').constData();
+        EXPECT_TRUE(probe.ObjectText().isEmpty()) << text.toHex(' ').constData();
     }
-    window.ObjectText = "#TC9:9:9";
+    probe.ObjectText() = "#TC9:9:9";
     QImage picture(4, 4, QImage::Format_RGB32);
     picture.fill(Qt::red);
     QGuiApplication::clipboard()->setImage(picture);
-    EXPECT_TRUE(window.ObjectText.isEmpty());
+    EXPECT_TRUE(probe.ObjectText().isEmpty());
 
     EXPECT_TRUE(driver.Labels.isEmpty());
     EXPECT_TRUE(NothingMoreSent());
@@ -258,14 +260,14 @@ TEST_F(ClipboardHandlerTest, SeveralChangesWhileOpenAreOfferedOnceWithTheLatest)
     Copy("#TC1:1:1");
     EXPECT_EQ(driver.Labels.size(), 3);
     EXPECT_EQ(Received(), Message(LineV2, "qzrexSt2TmsCh=1`qzrexSt2TmsRtu=1`qzrexSt2TmsPoint=1`qzrexSt2OvrrClass=0"));
-    EXPECT_TRUE(window.ObjectText.isEmpty());
+    EXPECT_TRUE(probe.ObjectText().isEmpty());
 }
 
 TEST_F(ClipboardHandlerTest, PositionAndOptionAreTakenWhenTheTemplateIsChosen)
 {
     driver.Then([this](TfrmObjAction2 &d) {
         DeviceEvent = {false, 3, 7, 0x45}; // a key event while the operator chooses
-        window.cbPLDKv2->setChecked(false);
+        probe.cbPLDKv2()->setChecked(false);
         ChildNamed<QPushButton>(d, "btnTemplate0")->click();
     });
     Copy("#TC0:1:1");
