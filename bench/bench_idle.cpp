@@ -10,6 +10,7 @@
 #include "ProcessStats.h"
 #include "framework/MessageBox.h"
 #include "app/MainUnit.h"
+#include "support/frmMainProbe.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -130,8 +131,9 @@ void BM_IdleAfterStart(benchmark::State &state)
         QByteArray failure;
         const TMessageBoxHandler previous = SetMessageBoxHandler(
             [&](const QByteArray &text, const QByteArray &, TMsgIcon) { failure = text; });
-        Window->leKVIP->setText(Gateway->Address());
-        Window->Button1->click();
+        const TfrmMainProbe probe(*Window);
+        probe.leKVIP()->setText(Gateway->Address());
+        probe.Button1()->click();
         SetMessageBoxHandler(previous);
         const QDeadlineTimer deadline(5000);
         while (failure.isEmpty() && Gateway->Count("identity reply") == 0 && !deadline.hasExpired())

@@ -19,6 +19,7 @@
 #include "net/IdSocketHandle.h"
 #include "platform/mailslot/Mailslot.h"
 #include "app/MainUnit.h"
+#include "support/frmMainProbe.h"
 #include "app/TmMessage.h"
 
 #include <QElapsedTimer>
@@ -274,10 +275,11 @@ void RegisterAll()
 // "Пуск" with the bench's gateway, which answers the greeting.
 bool StartLink(TfrmMain &window)
 {
+    const TfrmMainProbe probe(window);
     QByteArray failure;
     const TMessageBoxHandler previous = SetMessageBoxHandler(
         [&](const QByteArray &text, const QByteArray &, TMsgIcon) { failure = text; });
-    window.leKVIP->setText(QStringLiteral("127.0.0.1:%1").arg(ntohs(Gateway->Address.sin_port)));
+    probe.leKVIP()->setText(QStringLiteral("127.0.0.1:%1").arg(ntohs(Gateway->Address.sin_port)));
     Guard([&] { window.Button1Click(); });
     SetMessageBoxHandler(previous);
     if (!failure.isEmpty()) {
@@ -292,9 +294,9 @@ bool StartLink(TfrmMain &window)
     Gateway->Send(ProgramAddress, IdentityReplyDatagram(Mac));
     QElapsedTimer timer;
     timer.start();
-    while (window.GatewayMac != Mac && timer.elapsed() < 2000)
+    while (probe.Link().GatewayMac != Mac && timer.elapsed() < 2000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    if (window.GatewayMac != Mac) {
+    if (probe.Link().GatewayMac != Mac) {
         std::fprintf(stderr, "bench_key_event: the program did not learn the MAC\n");
         return false;
     }

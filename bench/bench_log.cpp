@@ -5,6 +5,7 @@
 #include "BenchEnvironment.h"
 #include "ProcessStats.h"
 #include "app/MainUnit.h"
+#include "support/frmMainProbe.h"
 
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -51,7 +52,7 @@ int main(int argc, char **argv)
     TBenchEnvironment environment(argc, argv);
     auto window = std::make_unique<TfrmMain>();
     Window = window.get();
-    window->Timer1->stop();
+    TfrmMainProbe(*window).Timer1()->stop();
     window->show();
     QCoreApplication::processEvents();
 

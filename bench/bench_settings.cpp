@@ -6,6 +6,7 @@
 #include "platform/registry/Registry.h"
 #include "settings/FormStorage.h"
 #include "app/MainUnit.h"
+#include "support/frmMainProbe.h"
 
 #include <QFile>
 #include <benchmark/benchmark.h>
@@ -64,10 +65,11 @@ BENCHMARK(BM_QueryValue);
 void BM_MainWindowSave(benchmark::State &state)
 {
     TfrmMain window;
+    TFormStorage *storage = TfrmMainProbe(window).FormStorage1();
     window.show();
     for (auto _ : state)
-        window.FormStorage1->SaveSettings();
-    window.FormStorage1->SetActive(false);
+        storage->SaveSettings();
+    storage->SetActive(false);
 }
 BENCHMARK(BM_MainWindowSave)->Unit(benchmark::kMillisecond);
 
@@ -75,14 +77,15 @@ BENCHMARK(BM_MainWindowSave)->Unit(benchmark::kMillisecond);
 void BM_MainWindowFirstSave(benchmark::State &state)
 {
     TfrmMain window;
+    TFormStorage *storage = TfrmMainProbe(window).FormStorage1();
     window.show();
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(HiveFilePath(HKEY_CURRENT_USER));
         state.ResumeTiming();
-        window.FormStorage1->SaveSettings();
+        storage->SaveSettings();
     }
-    window.FormStorage1->SetActive(false);
+    storage->SetActive(false);
 }
 BENCHMARK(BM_MainWindowFirstSave)->Unit(benchmark::kMillisecond);
 
@@ -90,11 +93,12 @@ BENCHMARK(BM_MainWindowFirstSave)->Unit(benchmark::kMillisecond);
 void BM_MainWindowRestore(benchmark::State &state)
 {
     TfrmMain window;
+    TFormStorage *storage = TfrmMainProbe(window).FormStorage1();
     window.show();
-    window.FormStorage1->SaveSettings();
+    storage->SaveSettings();
     for (auto _ : state)
-        window.FormStorage1->RestoreSettings();
-    window.FormStorage1->SetActive(false);
+        storage->RestoreSettings();
+    storage->SetActive(false);
 }
 BENCHMARK(BM_MainWindowRestore)->Unit(benchmark::kMillisecond);
 } // namespace

@@ -12,6 +12,7 @@
 #include "platform/beep/MessageBeep.h"
 #include "app/DeviceEvent.h"
 #include "app/MainUnit.h"
+#include "support/frmMainProbe.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@
 namespace {
 const TMacAddress Mac{0x02, 0x00, 0x00, 0x37, 0x21, 0x01};
 TfrmMain *Window = nullptr;
+TfrmMainProbe *Probe = nullptr;
 int Beeps = 0;
 int Messages = 0;
 
@@ -46,9 +48,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     SetBeepHandler([](uint32_t) { ++Beeps; });
     SetMessageBoxHandler([](const QByteArray &, const QByteArray &, TMsgIcon) { ++Messages; });
     Window = new TfrmMain;
-    Window->leTMSName->setText(QStringLiteral("fuzz-no-such-server"));
-    Window->Host = "10.0.0.5";
-    Window->HostAddress = "10.0.0.5";
+    Probe = new TfrmMainProbe(*Window);
+    Probe->leTMSName()->setText(QStringLiteral("fuzz-no-such-server"));
+    Probe->Link().Host = "10.0.0.5";
+    Probe->Link().HostAddress = "10.0.0.5";
     return 0;
 }
 
@@ -57,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 2)
         return 0;
     const bool fromGateway = data[0] & 1;
-    Window->GatewayMac = (data[0] & 2) ? Mac : TMacAddress{};
+    Probe->Link().GatewayMac = (data[0] & 2) ? Mac : TMacAddress{};
     // A copy of exactly the datagram's bytes, so that a read beyond it is a
     // read beyond a heap block.
     const std::unique_ptr<char[]> bytes(new char[size - 1]);
@@ -69,22 +72,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TIdSocketHandle binding;
     binding.SetRemote(fromGateway ? "10.0.0.5" : "10.0.0.6", 971);
 
-    const TMacAddress macBefore = Window->GatewayMac;
+    const TMacAddress macBefore = Probe->Link().GatewayMac;
     Beeps = Messages = 0;
-    Window->Memo1->clear();
+    Probe->ClearLog();
     Window->IdUDPServer1UDPRead(nullptr, stream, binding);
-    const QStringList log = Window->Memo1->toPlainText().split(QLatin1Char('\n'));
+    const QStringList log = Probe->LogText().split(QLatin1Char('\n'));
     // What the log posted for itself, as the event loop would run it.
     QCoreApplication::sendPostedEvents();
 
     if (!fromGateway) {
         Check(log.size() == 1 && log[0].startsWith(QStringLiteral("Несовпадение IP-адреса (")));
-        Check(Window->GatewayMac == macBefore && Beeps == 0 && Messages == 0);
+        Check(Probe->Link().GatewayMac == macBefore && Beeps == 0 && Messages == 0);
         return 0;
     }
     Check(log[0] == QString::fromLatin1(HexLine(datagram)));
     const std::optional<TMacAddress> learnt = IdentityReplyMac(datagram);
-    Check(Window->GatewayMac == (learnt ? *learnt : macBefore));
+    Check(Probe->Link().GatewayMac == (learnt ? *learnt : macBefore));
     const bool ours = learnt || CarriesMac(datagram, macBefore);
     const bool keyEvent = ours && (KindBEvent(datagram) || KindCEvent(datagram));
     Check(!(KindBEvent(datagram) && KindCEvent(datagram)));

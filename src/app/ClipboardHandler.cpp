@@ -4,36 +4,35 @@
 #include "net/IdUDPServer.h"
 #include "platform/cp1251/Ansi.h"
 #include "app/MainUnit.h"
+#include "ui_MainUnit.h"
 #include "framework/TextRoutines.h"
 #include "app/TmMessage.h"
 
 #include <QScopeGuard>
 
-namespace {
 // One clipboard change: an object address copied while the link is active
 // is offered in the dialog, and the chosen template is sent with the
 // position of the last key event.
-void OfferClipboardObject(TfrmMain &form)
+void TfrmMain::OfferClipboardObject()
 {
-    if (!form.IdUDPServer1->Active())
+    if (!IdUDPServer1->Active())
         return;
-    form.ObjectText.clear();
+    FObjectText.clear();
     if (!ClipboardAccess().FormatAvailable(CF_TEXT))
         return;
-    form.ObjectText = Trim(ClipboardAccess().ClipboardText());
-    if (!IsObjectAddress(form.ObjectText) || !frmObjAction2) {
-        form.ObjectText.clear();
+    FObjectText = Trim(ClipboardAccess().ClipboardText());
+    if (!IsObjectAddress(FObjectText) || !frmObjAction2) {
+        FObjectText.clear();
         return;
     }
-    frmObjAction2->Label2->setText(FromAnsi(form.ObjectText));
+    frmObjAction2->SetObjectText(FromAnsi(FObjectText));
     const int result = frmObjAction2->exec();
     if (result < ObjActionTemplate0)
         return;
-    const bool indicatorBlockV2 = form.cbPLDKv2->isChecked();
-    form.SendTmMessage(JoinItems({ObjectBinding(form.ObjectText, indicatorBlockV2),
-                                  TemplateItem(result, indicatorBlockV2)}));
+    const bool indicatorBlockV2 = FUi->cbPLDKv2->isChecked();
+    SendTmMessage(JoinItems({ObjectBinding(FObjectText, indicatorBlockV2),
+                             TemplateItem(result, indicatorBlockV2)}));
 }
-} // namespace
 
 // After every clipboard change. Objects are handled one at a time: a change
 // while the dialog (or the error box of its message) is open leaves the
@@ -49,6 +48,6 @@ void TfrmMain::ClipboardViewer1Change(QObject *)
     const auto handled = qScopeGuard([this] { FHandlingClipboardObject = false; });
     do {
         FClipboardChangedMeanwhile = false;
-        OfferClipboardObject(*this);
+        OfferClipboardObject();
     } while (FClipboardChangedMeanwhile);
 }

@@ -11,6 +11,7 @@
 #include "platform/cp1251/Ansi.h"
 #include "app/DeviceEvent.h"
 #include "app/MainUnit.h"
+#include "ui_MainUnit.h"
 #include "framework/TextRoutines.h"
 
 namespace {
@@ -38,38 +39,38 @@ void PassOnKeyEvent(TfrmMain &form, const TDeviceEvent &event)
 // "Пуск": starts the link to the gateway and greets it.
 void TfrmMain::Button1Click()
 {
-    const QByteArray text = ToAnsi(leKVIP->text());
-    Host = FieldAt(1, text, AddressDelimiters());
-    PortText = FieldAt(2, text, AddressDelimiters());
-    if (PortText.isEmpty())
-        PortText = "971";
-    IdUDPServer1->SetDefaultPort(StrToIntDef(PortText, GatewayDefaultPort));
+    const QByteArray text = ToAnsi(FUi->leKVIP->text());
+    FLink.Host = FieldAt(1, text, AddressDelimiters());
+    FLink.PortText = FieldAt(2, text, AddressDelimiters());
+    if (FLink.PortText.isEmpty())
+        FLink.PortText = "971";
+    IdUDPServer1->SetDefaultPort(StrToIntDef(FLink.PortText, GatewayDefaultPort));
     IdUDPServer1->SetActive(true);
     // The gateway's replies are recognised by this address too; the greeting
     // goes to it, so that a name is looked up once and the gateway greeted is
     // the one whose replies are accepted.
-    HostAddress.clear();
-    HostAddress = ResolvedAddress(Host);
-    IdUDPServer1->SendText(HostAddress, IdUDPServer1->DefaultPort(), GreetingDatagram());
+    FLink.HostAddress.clear();
+    FLink.HostAddress = ResolvedAddress(FLink.Host);
+    IdUDPServer1->SendText(FLink.HostAddress, IdUDPServer1->DefaultPort(), GreetingDatagram());
 }
 
 // Every 3000 ms: polls the gateway once the link is started.
 void TfrmMain::Timer1Timer()
 {
-    if (!IdUDPServer1->Active() || Host.isEmpty())
+    if (!IdUDPServer1->Active() || FLink.Host.isEmpty())
         return;
-    const QByteArray poll = PollDatagram(GatewayMac);
+    const QByteArray poll = PollDatagram(FLink.GatewayMac);
     try {
-        IdUDPServer1->SendBytes(Host, IdUDPServer1->DefaultPort(), poll.constData(), int(poll.size()));
+        IdUDPServer1->SendBytes(FLink.Host, IdUDPServer1->DefaultPort(), poll.constData(), int(poll.size()));
     } catch (...) {
         // A failure that repeats on every tick is shown once at a time: the
         // ticks that come while its box is open send their polls but open no
         // box on top of it.
-        if (PollFailureShown)
+        if (FLink.PollFailureShown)
             return;
-        PollFailureShown = true;
+        FLink.PollFailureShown = true;
         ShowCurrentException();
-        PollFailureShown = false;
+        FLink.PollFailureShown = false;
     }
 }
 
@@ -77,14 +78,14 @@ void TfrmMain::Timer1Timer()
 void TfrmMain::IdUDPServer1UDPRead(QObject *, TMemoryStream &AData, TIdSocketHandle &ABinding)
 {
     const QByteArray datagram = AData.Bytes();
-    if (!IsGatewaySender(ABinding.RemoteIP(), Host, HostAddress)) {
+    if (!IsGatewaySender(ABinding.RemoteIP(), FLink.Host, FLink.HostAddress)) {
         LogAppend(ToAnsi(QStringLiteral("Несовпадение IP-адреса (")) + ABinding.RemoteIP() + ")");
         return;
     }
     LogAppend(HexLine(datagram));
     if (const std::optional<TMacAddress> mac = IdentityReplyMac(datagram)) {
-        GatewayMac = *mac;
-    } else if (!CarriesMac(datagram, GatewayMac)) {
+        FLink.GatewayMac = *mac;
+    } else if (!CarriesMac(datagram, FLink.GatewayMac)) {
         LogAppend(ToAnsi(QStringLiteral("Несовпадение MAC-адреса")));
         return;
     }

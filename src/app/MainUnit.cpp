@@ -1,4 +1,5 @@
 #include "app/MainUnit.h"
+#include "ui_MainUnit.h"
 
 #include "framework/Component.h"
 #include "framework/ErrorDisplay.h"
@@ -20,21 +21,22 @@ constexpr QPoint DesignedPosition(301, 177);
 constexpr int LogRepaintMs = 20;
 }
 
-TfrmMain::TfrmMain(QWidget *parent) : TForm(parent)
+TfrmMain::TfrmMain(QWidget *parent) : TForm(parent), FUi(std::make_unique<Ui::frmMain>())
 {
-    setupUi(this);
+    FUi->setupUi(this);
     // The form description gives the client size; the designed position is
     // the window's.
     move(DesignedPosition);
-    FMemoAnchors = QMargins(0, 0, width() - Memo1->geometry().right() - 1, height() - Memo1->geometry().bottom() - 1);
-    Memo1->document()->setUndoRedoEnabled(false);
+    const QRect memo = FUi->Memo1->geometry();
+    FMemoAnchors = QMargins(0, 0, width() - memo.right() - 1, height() - memo.bottom() - 1);
+    FUi->Memo1->document()->setUndoRedoEnabled(false);
     FLogRepaint = new QTimer(this);
     FLogRepaint->setSingleShot(true);
     FLogRepaint->setInterval(LogRepaintMs);
-    connect(FLogRepaint, &QTimer::timeout, this, [this] { Memo1->setUpdatesEnabled(true); });
+    connect(FLogRepaint, &QTimer::timeout, this, [this] { FUi->Memo1->setUpdatesEnabled(true); });
 
-    connect(Button1, &QPushButton::clicked, this, [this] { Guard([this] { Button1Click(); }); });
-    ClipboardViewer1->SetOnChange([this](QObject *Sender) { Guard([&] { ClipboardViewer1Change(Sender); }); });
+    connect(FUi->Button1, &QPushButton::clicked, this, [this] { Guard([this] { Button1Click(); }); });
+    FUi->ClipboardViewer1->SetOnChange([this](QObject *Sender) { Guard([&] { ClipboardViewer1Change(Sender); }); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -80,10 +82,10 @@ TfrmMain::~TfrmMain()
 void TfrmMain::LogAppend(const QByteArray &line)
 {
     if (!FLogRepaint->isActive()) {
-        Memo1->setUpdatesEnabled(false);
+        FUi->Memo1->setUpdatesEnabled(false);
         FLogRepaint->start();
     }
-    Memo1->appendPlainText(FromAnsi(line));
+    FUi->Memo1->appendPlainText(FromAnsi(line));
 }
 
 void TfrmMain::IdUDPServer1ListenerEnded(QObject *, const QByteArray &Reason)
@@ -96,8 +98,8 @@ void TfrmMain::IdUDPServer1ListenerEnded(QObject *, const QByteArray &Reason)
 void TfrmMain::resizeEvent(QResizeEvent *event)
 {
     TForm::resizeEvent(event);
-    const QRect memo = Memo1->geometry();
-    Memo1->setGeometry(memo.left(), memo.top(),
-                       width() - FMemoAnchors.right() - memo.left(),
-                       height() - FMemoAnchors.bottom() - memo.top());
+    const QRect memo = FUi->Memo1->geometry();
+    FUi->Memo1->setGeometry(memo.left(), memo.top(),
+                            width() - FMemoAnchors.right() - memo.left(),
+                            height() - FMemoAnchors.bottom() - memo.top());
 }

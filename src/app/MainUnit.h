@@ -1,11 +1,10 @@
 #pragma once
 
+#include "app/GatewayLink.h"
 #include "framework/Form.h"
-#include "ui_MainUnit.h"
 
 #include <QByteArray>
-#include <array>
-#include <cstdint>
+#include <memory>
 
 class QTimer;
 class TFormStorage;
@@ -13,10 +12,14 @@ class TIdSocketHandle;
 class TIdUDPServer;
 class TMemoryStream;
 
+namespace Ui {
+class frmMain;
+}
+
 // The main window: owns every component of the program and the state the
 // handlers share. The handlers live with the subsystem that gives them
 // meaning (gateway/, tmserver/, clipboard/).
-class TfrmMain : public TForm, public Ui::frmMain {
+class TfrmMain : public TForm {
     Q_OBJECT
 
 public:
@@ -39,22 +42,27 @@ public:
     // it to the TM server's mailslot; a failure is reported in a message box.
     void SendTmMessage(const QByteArray &extra);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // Tests reach the state below through this one class (tests/support).
+    friend class TfrmMainProbe;
+
+    // One clipboard change: offers an object address in the dialog.
+    void OfferClipboardObject();
+
+    // The controls of the form description.
+    std::unique_ptr<Ui::frmMain> FUi;
+
     QTimer *Timer1 = nullptr;
     TIdUDPServer *IdUDPServer1 = nullptr;
     TFormStorage *FormStorage1 = nullptr; // window placement and the three fields
 
     // State shared by the handlers.
-    std::array<uint8_t, 6> GatewayMac{}; // from the last identity reply
-    QByteArray Host;                     // gateway host, set by "Пуск"
-    QByteArray HostAddress;              // the address Host resolved to at the last "Пуск"
-    QByteArray PortText;                 // gateway port as text, set by "Пуск"
-    QByteArray ObjectText;               // trimmed clipboard text of the object being handled
-    bool PollFailureShown = false;       // a failed poll's error box is open
+    TGatewayLink FLink;
+    QByteArray FObjectText; // trimmed clipboard text of the object being handled
 
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
     // Distances of the log's right and bottom edges from the client area's,
     // kept on every resize: the log is anchored to all four sides.
     QMargins FMemoAnchors;

@@ -1,4 +1,5 @@
 #include "app/ObjAction2.h"
+#include "ui_ObjAction2.h"
 
 #include "framework/ErrorDisplay.h"
 
@@ -8,16 +9,16 @@
 
 TfrmObjAction2 *frmObjAction2 = nullptr;
 
-TfrmObjAction2::TfrmObjAction2(QWidget *parent) : QDialog(parent)
+TfrmObjAction2::TfrmObjAction2(QWidget *parent) : QDialog(parent), FUi(std::make_unique<Ui::frmObjAction2>())
 {
-    setupUi(this);
+    FUi->setupUi(this);
     // A fixed dialog border with only the close button, above other windows.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setFixedSize(size());
     for (int n = 0; n < ObjActionTemplateCount; ++n)
         connect(TemplateButton(n), &QPushButton::clicked, this, [this, n] { done(ObjActionTemplate0 + n); });
-    connect(Button4, &QPushButton::clicked, this, [this] { done(ObjActionIgnore); });
+    connect(FUi->Button4, &QPushButton::clicked, this, [this] { done(ObjActionIgnore); });
 }
 
 TfrmObjAction2::~TfrmObjAction2()
@@ -28,9 +29,14 @@ TfrmObjAction2::~TfrmObjAction2()
 
 QPushButton *TfrmObjAction2::TemplateButton(int n) const
 {
-    QPushButton *const buttons[ObjActionTemplateCount] = {btnTemplate0, btnTemplate1, btnTemplate2,
-                                                          btnTemplate3, btnTemplate4, btnTemplate5};
+    QPushButton *const buttons[ObjActionTemplateCount] = {FUi->btnTemplate0, FUi->btnTemplate1, FUi->btnTemplate2,
+                                                          FUi->btnTemplate3, FUi->btnTemplate4, FUi->btnTemplate5};
     return n >= 0 && n < ObjActionTemplateCount ? buttons[n] : nullptr;
+}
+
+void TfrmObjAction2::SetObjectText(const QString &text)
+{
+    FUi->Label2->setText(text);
 }
 
 void TfrmObjAction2::reject()
@@ -58,8 +64,8 @@ void TfrmObjAction2::showEvent(QShowEvent *event)
     // Every opening starts on the first template, the default button, as the
     // first opening does: the button clicked or tabbed to last time would
     // otherwise keep the focus and take Enter.
-    btnTemplate0->setDefault(true);
-    btnTemplate0->setFocus(Qt::OtherFocusReason);
+    FUi->btnTemplate0->setDefault(true);
+    FUi->btnTemplate0->setFocus(Qt::OtherFocusReason);
     // Centred on the primary screen each time it is shown.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QSize outer = frameGeometry().size();

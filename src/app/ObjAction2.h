@@ -1,9 +1,15 @@
 #pragma once
 
 #include "platform/foreground/ForegroundWindow.h"
-#include "ui_ObjAction2.h"
 
 #include <QDialog>
+#include <memory>
+
+class QPushButton;
+
+namespace Ui {
+class frmObjAction2;
+}
 
 // Results of the object action dialog.
 constexpr int ObjActionClosed = 2;     // closed from the title bar
@@ -14,7 +20,7 @@ constexpr int ObjActionTemplateCount = 6;
 // The object action dialog: offers the templates for a copied object address.
 // It stays above other windows while shown and gives the focus back to the
 // window that had it (this program's or another's) when it closes.
-class TfrmObjAction2 : public QDialog, public Ui::frmObjAction2 {
+class TfrmObjAction2 : public QDialog {
     Q_OBJECT
 
 public:
@@ -23,6 +29,9 @@ public:
 
     // The template buttons in template order.
     QPushButton *TemplateButton(int n) const;
+
+    // Shows the object address the dialog is about, in Label2.
+    void SetObjectText(const QString &text);
 
     // Event handlers.
     void FormShow();
@@ -37,6 +46,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // The controls of the form description.
+    std::unique_ptr<Ui::frmObjAction2> FUi;
     // The window that had the focus when the dialog was shown.
     TForegroundWindow FPreviousForeground;
 };

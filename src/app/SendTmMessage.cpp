@@ -3,15 +3,16 @@
 #include "platform/mailslot/Mailslot.h"
 #include "app/DeviceEvent.h"
 #include "app/MainUnit.h"
+#include "ui_MainUnit.h"
 #include "framework/TextRoutines.h"
 #include "app/TmMessage.h"
 
 void TfrmMain::SendTmMessage(const QByteArray &extra)
 {
     TMailslotClient mailslot;
-    uint32_t error = mailslot.Open(TmMailslotPath(ToAnsi(leTMSName->text())));
+    uint32_t error = mailslot.Open(TmMailslotPath(ToAnsi(FUi->leTMSName->text())));
     if (error == MailslotError::Success) {
-        const QByteArray message = ComposeTmMessage(DeviceEvent, Host, cbPLDKv2->isChecked(), extra);
+        const QByteArray message = ComposeTmMessage(DeviceEvent, FLink.Host, FUi->cbPLDKv2->isChecked(), extra);
         // A message the TM server's buffer cannot take is refused whole rather
         // than cut: a shortened command could change the wrong object.
         error = message.size() - 1 > MaxTmMessageLength ? TmMessageTooLongError : mailslot.Write(message);

@@ -6,14 +6,17 @@
 #include "app/DeviceEvent.h"
 #include "app/MainUnit.h"
 #include "support/Ansi.h"
+#include "support/ChildNamed.h"
 #include "support/ClipboardContent.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/PrivateSettings.h"
+#include "support/frmMainProbe.h"
 #include "app/TmMessage.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMimeData>
 #include <gtest/gtest.h>
 
@@ -42,11 +45,11 @@ protected:
         frmMain = &window;
         frmObjAction2 = &dialog;
         DeviceEvent = {true, 0x01, 0x2A, 5};
-        window.Host = "10.0.0.5";
+        probe.Link().Host = "10.0.0.5";
         window.show(); // joins the clipboard chain
         // Any free port: the handler only asks whether the link is up.
-        window.IdUDPServer1->Bindings()[0]->SetPort(0);
-        window.IdUDPServer1->SetActive(true);
+        probe.IdUDPServer1()->Bindings()[0]->SetPort(0);
+        probe.IdUDPServer1()->SetActive(true);
         ASSERT_EQ(server.Create(TmMailslotPath("TMS")), MailslotError::Success);
     }
 
@@ -70,6 +73,7 @@ protected:
 
     PrivateSettings settings; // outlives the window, which saves at its end
     TfrmMain window;
+    TfrmMainProbe probe{window};
     TfrmObjAction2 dialog;
     DialogDriver driver{dialog};
     MessageBoxRecorder boxes;
@@ -100,7 +104,7 @@ TEST_F(ClipboardHandlerTest, EveryTemplateWithTheOptionSetAndClear)
         {false, 5, "qzrexStTmsCh=3`qzrexStTmsRtu=12`qzrexStTmsPoint=40`qzrexStInv=+ (\xE4\xE0)"},
     };
     for (const Case &c : cases) {
-        window.cbPLDKv2->setChecked(c.v2);
+        probe.cbPLDKv2()->setChecked(c.v2);
         driver.Then(DialogDriver::Click(c.n));
         QGuiApplication::clipboard()->clear();
         Copy("#TC3:12:40");
@@ -119,14 +123,14 @@ TEST_F(ClipboardHandlerTest, EnterRightAfterOpeningSendsTheFirstTemplate)
 
 TEST_F(ClipboardHandlerTest, EnterSendsTheFirstTemplateWhateverWasClickedBefore)
 {
-    driver.Then(DialogDriver::MouseClick(&TfrmObjAction2::btnTemplate3));
+    driver.Then(DialogDriver::MouseClick("btnTemplate3"));
     Copy("#TC0:1:1");
     EXPECT_EQ(Received(), Message(LineV2, "qzrexSt2TmsCh=0`qzrexSt2TmsRtu=1`qzrexSt2TmsPoint=1`qzrexSt2OvrrClass=3"));
     driver.Then(DialogDriver::Key(Qt::Key_Return));
     Copy("#TC0:1:2");
     EXPECT_EQ(Received(), Message(LineV2, "qzrexSt2TmsCh=0`qzrexSt2TmsRtu=1`qzrexSt2TmsPoint=2`qzrexSt2OvrrClass=0"));
 
-    driver.Then(DialogDriver::MouseClick(&TfrmObjAction2::Button4));
+    driver.Then(DialogDriver::MouseClick("Button4"));
     Copy("#TC0:1:3");
     driver.Then(DialogDriver::Key(Qt::Key_Return));
     Copy("#TC0:1:4");
@@ -141,7 +145,7 @@ TEST_F(ClipboardHandlerTest, IgnoringOrClosingSendsNothing)
     Copy("#TC0:1:2");
     EXPECT_EQ(driver.Labels, QStringList({QStringLiteral("#TC0:1:1"), QStringLiteral("#TC0:1:2")}));
     EXPECT_TRUE(NothingMoreSent());
-    EXPECT_EQ(window.ObjectText, "#TC0:1:2");
+    EXPECT_EQ(probe.ObjectText(), "#TC0:1:2");
 }
 
 TEST_F(ClipboardHandlerTest, AddressFormsAndWhatTheyBind)
@@ -188,11 +192,11 @@ TEST_F(ClipboardHandlerTest, ObjectsInACharsetOrAsOemTextAreOffered)
 
 TEST_F(ClipboardHandlerTest, InactiveLinkIgnoresObjectsAndKeepsTheObjectText)
 {
-    window.IdUDPServer1->SetActive(false);
-    window.ObjectText = "#TC9:9:9";
+    probe.IdUDPServer1()->SetActive(false);
+    probe.ObjectText() = "#TC9:9:9";
     Copy("#TC0:1:1");
     EXPECT_TRUE(driver.Labels.isEmpty());
-    EXPECT_EQ(window.ObjectText, "#TC9:9:9");
+    EXPECT_EQ(probe.ObjectText(), "#TC9:9:9");
     EXPECT_TRUE(NothingMoreSent());
 }
 
@@ -204,15 +208,15 @@ TEST_F(ClipboardHandlerTest, OtherTextsAndInjectedLinesAreIgnored)
         "#TC0:1:1\r\nhw`TMSTATION`TMD83000000", "#TC0:1:1`qzrexSt2OvrrClass=5", "#TC0\t:1:1", "#TC0:1\n:1",
     };
     for (const QByteArray &text : texts) {
-        window.ObjectText = "#TC9:9:9";
+        probe.ObjectText() = "#TC9:9:9";
         Copy(text);
-        EXPECT_TRUE(window.ObjectText.isEmpty()) << text.toHex(' ').constData();
+        EXPECT_TRUE(probe.ObjectText().isEmpty()) << text.toHex(' ').constData();
     }
-    window.ObjectText = "#TC9:9:9";
+    probe.ObjectText() = "#TC9:9:9";
     QImage picture(4, 4, QImage::Format_RGB32);
     picture.fill(Qt::red);
     QGuiApplication::clipboard()->setImage(picture);
-    EXPECT_TRUE(window.ObjectText.isEmpty());
+    EXPECT_TRUE(probe.ObjectText().isEmpty());
 
     EXPECT_TRUE(driver.Labels.isEmpty());
     EXPECT_TRUE(NothingMoreSent());
@@ -223,8 +227,8 @@ TEST_F(ClipboardHandlerTest, ChangeWhileTheDialogIsOpenIsOfferedAfterwards)
     QString labelAfterNestedChange;
     driver.Then([&](TfrmObjAction2 &d) {
         Copy("#TC5:6:7");
-        labelAfterNestedChange = d.Label2->text();
-        d.btnTemplate2->click();
+        labelAfterNestedChange = ChildNamed<QLabel>(d, "Label2")->text();
+        ChildNamed<QPushButton>(d, "btnTemplate2")->click();
     });
     driver.Then(DialogDriver::Click(4));
     Copy("#TC0:1:1");
@@ -240,7 +244,7 @@ TEST_F(ClipboardHandlerTest, SeveralChangesWhileOpenAreOfferedOnceWithTheLatest)
     driver.Then([](TfrmObjAction2 &d) {
         Copy("#TC5:6:7");
         Copy("#TC8:9:10");
-        d.Button4->click();
+        ChildNamed<QPushButton>(d, "Button4")->click();
     });
     driver.Then(DialogDriver::Click(1));
     Copy("#TC0:1:1");
@@ -251,20 +255,20 @@ TEST_F(ClipboardHandlerTest, SeveralChangesWhileOpenAreOfferedOnceWithTheLatest)
     // A change to something else while open offers nothing afterwards.
     driver.Then([](TfrmObjAction2 &d) {
         Copy("hello");
-        d.btnTemplate0->click();
+        ChildNamed<QPushButton>(d, "btnTemplate0")->click();
     });
     Copy("#TC1:1:1");
     EXPECT_EQ(driver.Labels.size(), 3);
     EXPECT_EQ(Received(), Message(LineV2, "qzrexSt2TmsCh=1`qzrexSt2TmsRtu=1`qzrexSt2TmsPoint=1`qzrexSt2OvrrClass=0"));
-    EXPECT_TRUE(window.ObjectText.isEmpty());
+    EXPECT_TRUE(probe.ObjectText().isEmpty());
 }
 
 TEST_F(ClipboardHandlerTest, PositionAndOptionAreTakenWhenTheTemplateIsChosen)
 {
     driver.Then([this](TfrmObjAction2 &d) {
         DeviceEvent = {false, 3, 7, 0x45}; // a key event while the operator chooses
-        window.cbPLDKv2->setChecked(false);
-        d.btnTemplate0->click();
+        probe.cbPLDKv2()->setChecked(false);
+        ChildNamed<QPushButton>(d, "btnTemplate0")->click();
     });
     Copy("#TC0:1:1");
     EXPECT_EQ(Received(),

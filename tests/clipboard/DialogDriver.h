@@ -1,8 +1,11 @@
 #pragma once
 
 #include "app/ObjAction2.h"
+#include "support/ChildNamed.h"
 
 #include <QEvent>
+#include <QLabel>
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -34,7 +37,7 @@ public:
     }
     static Action Ignore()
     {
-        return [](TfrmObjAction2 &d) { d.Button4->click(); };
+        return [](TfrmObjAction2 &d) { ChildNamed<QPushButton>(d, "Button4")->click(); };
     }
     static Action CloseFromTitleBar()
     {
@@ -54,12 +57,12 @@ public:
                 QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, key, modifiers);
         };
     }
-    // A mouse click on a button, which also gives it the focus.
-    static Action MouseClick(QPushButton *Ui::frmObjAction2::*button)
+    // A mouse click on the button of that name, which also gives it the focus.
+    static Action MouseClick(const char *button)
     {
         return [button](TfrmObjAction2 &d) {
             (void)QTest::qWaitForWindowActive(&d, 1000);
-            QTest::mouseClick(d.*button, Qt::LeftButton);
+            QTest::mouseClick(ChildNamed<QPushButton>(d, button), Qt::LeftButton);
         };
     }
 
@@ -67,7 +70,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == &FDialog && event->type() == QEvent::Show) {
-            Labels << FDialog.Label2->text();
+            Labels << ChildNamed<QLabel>(FDialog, "Label2")->text();
             Action action;
             if (!FActions.empty()) {
                 action = std::move(FActions.front());

@@ -6,6 +6,7 @@
 #include "app/MainUnit.h"
 #include "support/ClipboardContent.h"
 #include "support/PrivateSettings.h"
+#include "support/frmMainProbe.h"
 
 #include <QDir>
 #include <QPlainTextEdit>
@@ -38,7 +39,8 @@ TEST(MainWindowViewer, SitsWhereDesignedWithoutScrollBarsInButtonFace)
     Clear();
     PrivateSettings settings;
     TfrmMain window;
-    TClipboardViewer *viewer = window.ClipboardViewer1;
+    const TfrmMainProbe probe(window);
+    TClipboardViewer *viewer = probe.ClipboardViewer1();
     EXPECT_EQ(viewer->geometry(), QRect(412, 5, 113, 41));
     EXPECT_EQ(viewer->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_EQ(viewer->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -57,7 +59,7 @@ TEST(MainWindowViewer, SitsWhereDesignedWithoutScrollBarsInButtonFace)
     SetText(QStringLiteral("#TC0:1:1"));
     const auto *memo = qobject_cast<TMemo *>(viewer->Preview());
     ASSERT_NE(memo, nullptr);
-    EXPECT_EQ(TabChainAfter(window.Memo1, 2), (QList<QWidget *>{const_cast<TMemo *>(memo), window.cbPLDKv2}));
+    EXPECT_EQ(TabChainAfter(probe.Memo1(), 2), (QList<QWidget *>{const_cast<TMemo *>(memo), probe.cbPLDKv2()}));
 }
 
 TEST(MainWindowViewer, LeavesTheChainWithTheWindow)
@@ -79,7 +81,7 @@ TEST(MainWindowViewer, ScreenshotsShowTextImageAndPalettePreviews)
     PrivateSettings settings;
     TfrmMain window;
     window.show();
-    TClipboardViewer *viewer = window.ClipboardViewer1;
+    TClipboardViewer *viewer = TfrmMainProbe(window).ClipboardViewer1();
     const QRect client(viewer->mapTo(&window, viewer->viewport()->geometry().topLeft()), viewer->viewport()->size());
 
     SetText(QStringLiteral("#TC0:1:1"));

@@ -1,5 +1,6 @@
 #include "app/ObjAction2.h"
 #include "clipboard/DialogDriver.h"
+#include "support/ChildNamed.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -7,6 +8,16 @@
 #include <gtest/gtest.h>
 
 namespace {
+// The dialog's controls, by the names the operator's tools see.
+QPushButton *Button(const TfrmObjAction2 &d, const char *name)
+{
+    return ChildNamed<QPushButton>(d, name);
+}
+QLabel *Label(const TfrmObjAction2 &d, const char *name)
+{
+    return ChildNamed<QLabel>(d, name);
+}
+
 struct Element {
     QWidget *widget;
     QRect geometry;
@@ -26,6 +37,12 @@ QList<QWidget *> TabChain(QWidget *first)
 }
 } // namespace
 
+// The dialog's controls are its own: no public member or base class hands
+// them out.
+template <class Dialog>
+concept ExposesItsControls = requires(Dialog &d) { d.Label2; } || requires(Dialog &d) { d.btnTemplate0; };
+static_assert(!ExposesItsControls<TfrmObjAction2>);
+
 TEST(ObjAction2, LaidOutAsDesigned)
 {
     TfrmObjAction2 d;
@@ -33,15 +50,15 @@ TEST(ObjAction2, LaidOutAsDesigned)
     EXPECT_EQ(d.size(), QSize(394, 257));
     EXPECT_EQ(d.minimumSize(), d.maximumSize());
     const Element elements[] = {
-        {d.Label1, {0, 8, 393, 16}, "В буфере обмена обнаружен объект: "},
-        {d.Label2, {8, 30, 377, 16}, "#TC0:1:1"},
-        {d.btnTemplate0, {8, 54, 377, 25}, "Поместить с шаблоном &0"},
-        {d.btnTemplate1, {8, 87, 377, 25}, "Поместить с шаблоном &1"},
-        {d.btnTemplate2, {8, 112, 377, 25}, "Поместить с шаблоном &2"},
-        {d.btnTemplate3, {8, 137, 377, 25}, "Поместить с шаблоном &3"},
-        {d.btnTemplate4, {8, 162, 377, 25}, "Поместить с шаблоном &4"},
-        {d.btnTemplate5, {8, 187, 377, 25}, "Поместить с шаблоном &5"},
-        {d.Button4, {8, 226, 377, 25}, "Не обращать внимания"},
+        {Label(d, "Label1"), {0, 8, 393, 16}, "В буфере обмена обнаружен объект: "},
+        {Label(d, "Label2"), {8, 30, 377, 16}, "#TC0:1:1"},
+        {Button(d, "btnTemplate0"), {8, 54, 377, 25}, "Поместить с шаблоном &0"},
+        {Button(d, "btnTemplate1"), {8, 87, 377, 25}, "Поместить с шаблоном &1"},
+        {Button(d, "btnTemplate2"), {8, 112, 377, 25}, "Поместить с шаблоном &2"},
+        {Button(d, "btnTemplate3"), {8, 137, 377, 25}, "Поместить с шаблоном &3"},
+        {Button(d, "btnTemplate4"), {8, 162, 377, 25}, "Поместить с шаблоном &4"},
+        {Button(d, "btnTemplate5"), {8, 187, 377, 25}, "Поместить с шаблоном &5"},
+        {Button(d, "Button4"), {8, 226, 377, 25}, "Не обращать внимания"},
     };
     for (const Element &e : elements) {
         EXPECT_EQ(e.widget->geometry(), e.geometry) << e.text;
@@ -52,12 +69,12 @@ TEST(ObjAction2, LaidOutAsDesigned)
         EXPECT_EQ(d.TemplateButton(n)->text().right(2), QStringLiteral("&") + QString::number(n));
 
     // Heights -13 and -15 at 96 dpi are 10 and 11 points; the rest -11, 8 points.
-    EXPECT_EQ(d.Label1->font().pointSize(), 10);
-    EXPECT_FALSE(d.Label1->font().bold());
-    EXPECT_EQ(d.Label2->font().pointSize(), 11);
-    EXPECT_TRUE(d.Label2->font().bold());
-    EXPECT_EQ(d.btnTemplate3->font().pointSize(), 8);
-    for (QLabel *label : {d.Label1, d.Label2}) {
+    EXPECT_EQ(Label(d, "Label1")->font().pointSize(), 10);
+    EXPECT_FALSE(Label(d, "Label1")->font().bold());
+    EXPECT_EQ(Label(d, "Label2")->font().pointSize(), 11);
+    EXPECT_TRUE(Label(d, "Label2")->font().bold());
+    EXPECT_EQ(Button(d, "btnTemplate3")->font().pointSize(), 8);
+    for (QLabel *label : {Label(d, "Label1"), Label(d, "Label2")}) {
         EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
         EXPECT_EQ(label->textFormat(), Qt::PlainText);
     }
@@ -79,20 +96,21 @@ TEST(ObjAction2, FixedBorderAboveOtherWindows)
 TEST(ObjAction2, OnlyTheFirstTemplateIsTheDefaultButton)
 {
     TfrmObjAction2 d;
-    EXPECT_TRUE(d.btnTemplate0->isDefault());
-    for (QPushButton *b : {d.btnTemplate1, d.btnTemplate2, d.btnTemplate3, d.btnTemplate4, d.btnTemplate5, d.Button4})
-        EXPECT_FALSE(b->isDefault()) << b->objectName().toStdString();
+    EXPECT_TRUE(Button(d, "btnTemplate0")->isDefault());
+    for (const char *name : {"btnTemplate1", "btnTemplate2", "btnTemplate3", "btnTemplate4", "btnTemplate5", "Button4"})
+        EXPECT_FALSE(Button(d, name)->isDefault()) << name;
 }
 
 TEST(ObjAction2, TabOrderPutsIgnoreAfterTheThirdTemplate)
 {
     TfrmObjAction2 d;
     d.show();
-    const QList<QWidget *> expected = {d.btnTemplate0, d.btnTemplate1, d.btnTemplate2, d.Button4,
-                                       d.btnTemplate3, d.btnTemplate4, d.btnTemplate5};
-    EXPECT_EQ(TabChain(d.btnTemplate0), expected);
+    const QList<QWidget *> expected = {Button(d, "btnTemplate0"), Button(d, "btnTemplate1"), Button(d, "btnTemplate2"),
+                                       Button(d, "Button4"), Button(d, "btnTemplate3"), Button(d, "btnTemplate4"),
+                                       Button(d, "btnTemplate5")};
+    EXPECT_EQ(TabChain(Button(d, "btnTemplate0")), expected);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-    EXPECT_EQ(QApplication::focusWidget(), d.btnTemplate0);
+    EXPECT_EQ(QApplication::focusWidget(), Button(d, "btnTemplate0"));
 }
 
 TEST(ObjAction2, EveryButtonClosesWithItsResult)
@@ -129,8 +147,8 @@ TEST(ObjAction2, KeyboardChoosesTemplates)
     EXPECT_EQ(d.exec(), 21);
     // Enter on another focused button presses that one.
     driver.Then([](TfrmObjAction2 &dialog) {
-        dialog.Button4->setFocus();
-        QTest::keyClick(dialog.Button4, Qt::Key_Return);
+        Button(dialog, "Button4")->setFocus();
+        QTest::keyClick(Button(dialog, "Button4"), Qt::Key_Return);
     });
     EXPECT_EQ(d.exec(), 6);
     EXPECT_EQ(driver.Unexpected, 0);
@@ -152,8 +170,8 @@ TEST(ObjAction2, EveryOpeningStartsOnTheFirstTemplate)
         int result;
     };
     const Case cases[] = {
-        {"a mouse click on template 3", DialogDriver::MouseClick(&TfrmObjAction2::btnTemplate3), 23},
-        {"a mouse click on the ignore button", DialogDriver::MouseClick(&TfrmObjAction2::Button4), ObjActionIgnore},
+        {"a mouse click on template 3", DialogDriver::MouseClick("btnTemplate3"), 23},
+        {"a mouse click on the ignore button", DialogDriver::MouseClick("Button4"), ObjActionIgnore},
         // Tab twice moves to template 2, and Enter presses the button in focus.
         {"Tab", DialogDriver::Keys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}), 22},
         {"Shift+Tab", DialogDriver::Keys({Qt::Key_Tab, Qt::Key_Return}, Qt::ShiftModifier), 25},
@@ -166,8 +184,8 @@ TEST(ObjAction2, EveryOpeningStartsOnTheFirstTemplate)
             focusAtOpening = nullptr;
             driver.Then(enterRightAway);
             EXPECT_EQ(d.exec(), ObjActionTemplate0) << "opening " << opening << " after " << c.before;
-            EXPECT_EQ(focusAtOpening, d.btnTemplate0) << "opening " << opening << " after " << c.before;
-            EXPECT_TRUE(d.btnTemplate0->isDefault());
+            EXPECT_EQ(focusAtOpening, Button(d, "btnTemplate0")) << "opening " << opening << " after " << c.before;
+            EXPECT_TRUE(Button(d, "btnTemplate0")->isDefault());
         }
     }
     EXPECT_EQ(driver.Unexpected, 0);
@@ -183,7 +201,7 @@ TEST(ObjAction2, EscapeAndOtherDigitsLeaveTheDialogOpen)
         for (Qt::Key key : {Qt::Key_Escape, Qt::Key_6, Qt::Key_9, Qt::Key_A})
             QTest::keyClick(dialog.focusWidget(), key);
         stillOpen = dialog.isVisible();
-        dialog.btnTemplate2->click();
+        Button(dialog, "btnTemplate2")->click();
     });
     EXPECT_EQ(d.exec(), 22);
     EXPECT_TRUE(stillOpen);
@@ -213,7 +231,7 @@ TEST(ObjAction2, ClosingGivesTheFocusBackToTheWindowThatHadIt)
     bool dialogActive = false;
     driver.Then([&dialogActive](TfrmObjAction2 &dialog) {
         dialogActive = QTest::qWaitForWindowActive(&dialog, 1000);
-        dialog.btnTemplate1->click();
+        Button(dialog, "btnTemplate1")->click();
     });
     EXPECT_EQ(d.exec(), 21);
     EXPECT_TRUE(dialogActive);

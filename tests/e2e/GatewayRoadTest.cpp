@@ -9,6 +9,7 @@
 #include "support/BeepRecorder.h"
 #include "support/ChildProcess.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/frmMainProbe.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -42,14 +43,14 @@ protected:
     // Clicks "Пуск" with the given address field.
     void Start(const QString &address)
     {
-        window.leKVIP->setText(address);
-        QTest::mouseClick(window.Button1, Qt::LeftButton);
+        probe.leKVIP()->setText(address);
+        QTest::mouseClick(probe.Button1(), Qt::LeftButton);
     }
 
     // Waits until the gateway's identity reply has been taken in.
     bool MacLearnt()
     {
-        return QTest::qWaitFor([&] { return window.GatewayMac[0] != 0; }, 10000);
+        return QTest::qWaitFor([&] { return probe.Link().GatewayMac[0] != 0; }, 10000);
     }
 
     // The next message at the mailslot, as its bytes.
@@ -69,6 +70,7 @@ protected:
     MessageBoxRecorder boxes;
     BeepRecorder beeps;
     TfrmMain window;
+    TfrmMainProbe probe{window};
 };
 
 QByteArray Message(const char *line)
@@ -86,8 +88,8 @@ TEST_F(GatewayRoad, GreetingReplyPollAndKeyEventsReachTheTmServer)
     ASSERT_TRUE(simulator.WaitForLine("<- 127.0.0.1:971 47 44  greeting", 10000)) << simulator.Seen.join('\n').constData();
     ASSERT_TRUE(simulator.WaitForLine("-> 127.0.0.1:971 47 52 0A 1B 2C 3D 4E 5F  identity reply", 10000));
     EXPECT_TRUE(MacLearnt());
-    EXPECT_EQ(window.GatewayMac, (std::array<uint8_t, 6>{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}));
-    EXPECT_TRUE(window.Memo1->toPlainText().split(QLatin1Char('\n')).contains(QStringLiteral("47 52 0A 1B 2C 3D 4E 5F ")));
+    EXPECT_EQ(probe.Link().GatewayMac, (std::array<uint8_t, 6>{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}));
+    EXPECT_TRUE(probe.LogLines().contains(QStringLiteral("47 52 0A 1B 2C 3D 4E 5F ")));
 
     // The next poll carries the learnt MAC (the poll timer's period is the
     // main window's test's).
@@ -113,7 +115,7 @@ TEST_F(GatewayRoad, GreetingReplyPollAndKeyEventsReachTheTmServer)
     EXPECT_EQ(NextMessage(), Message("hw`TMSTATION`TMD83000000`TMADAPT$VorQT.TM_AS_$VorQT=127.0.0.1`TMPORT$QZR_1"
                                      "`TMO_QZREX_STATUS_20.qzrexSt2Num=$FFFF`TMO_QZREX_ST2_IND.qzrexSt2IndNum=200"));
     EXPECT_EQ(beeps.Beeps.size(), 6);
-    EXPECT_TRUE(window.Memo1->toPlainText().contains(QStringLiteral("Несовпадение MAC-адреса")));
+    EXPECT_TRUE(probe.LogText().contains(QStringLiteral("Несовпадение MAC-адреса")));
     EXPECT_TRUE(boxes.Boxes.isEmpty());
 }
 
@@ -123,8 +125,8 @@ TEST_F(GatewayRoad, GatewayTypedAsANameIsNotRefusedAsForeign)
     Start(QStringLiteral("LOCALHOST:") + simulatorPort);
     ASSERT_TRUE(simulator.WaitForLine("identity reply", 10000)) << simulator.Seen.join('\n').constData();
     EXPECT_TRUE(MacLearnt());
-    EXPECT_EQ(window.GatewayMac, (std::array<uint8_t, 6>{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}));
-    EXPECT_FALSE(window.Memo1->toPlainText().contains(QStringLiteral("Несовпадение IP-адреса")));
+    EXPECT_EQ(probe.Link().GatewayMac, (std::array<uint8_t, 6>{0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}));
+    EXPECT_FALSE(probe.LogText().contains(QStringLiteral("Несовпадение IP-адреса")));
 
     simulator.Write("c 0 1 2");
     // The TM server keeps the host as the operator typed it.
@@ -138,7 +140,7 @@ TEST_F(GatewayRoad, BrokenDatagramsDoNotStopTheRoad)
     Start(QStringLiteral("127.0.0.1:") + simulatorPort);
     ASSERT_TRUE(simulator.WaitForLine("identity reply", 10000)) << simulator.Seen.join('\n').constData();
     ASSERT_TRUE(MacLearnt());
-    ASSERT_EQ(window.GatewayMac[0], 0x0A);
+    ASSERT_EQ(probe.Link().GatewayMac[0], 0x0A);
 
     // Nothing, too much, a lone byte, a stale identity reply: then a key
     // event still goes through.
@@ -147,7 +149,7 @@ TEST_F(GatewayRoad, BrokenDatagramsDoNotStopTheRoad)
         simulator.Write(command);
     EXPECT_EQ(NextMessage(), Message("hw`TMSTATION`TMD83000000`TMADAPT$VorQT.TM_AS_$VorQT=127.0.0.1`TMPORT$QZR_1"
                                      "`TMO_QZREX_STATUS_20.qzrexSt2Num=$0707`TMO_QZREX_ST2_IND.qzrexSt2IndNum=7"));
-    const QStringList log = window.Memo1->toPlainText().split(QLatin1Char('\n'));
+    const QStringList log = probe.LogLines();
     EXPECT_TRUE(log.contains(QStringLiteral("23 ")));
     EXPECT_TRUE(log.contains(QStringLiteral("67 52 00 00 00 00 00 00 ")));
     EXPECT_TRUE(boxes.Boxes.isEmpty());

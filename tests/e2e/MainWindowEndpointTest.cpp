@@ -6,6 +6,7 @@
 #include "net/IdUDPListenerThread.h"
 #include "net/IdUDPServer.h"
 #include "app/MainUnit.h"
+#include "support/frmMainProbe.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -25,7 +26,8 @@ bool CanBind971()
 TEST(MainWindowEndpoint, IsConfiguredAsDesignedAndInactive)
 {
     TfrmMain window;
-    TIdUDPServer *server = window.IdUDPServer1;
+    const TfrmMainProbe probe(window);
+    TIdUDPServer *server = probe.IdUDPServer1();
     ASSERT_NE(server, nullptr);
     EXPECT_EQ(server->Name(), QStringLiteral("IdUDPServer1"));
     EXPECT_EQ(server->Owner(), &window);
@@ -48,7 +50,8 @@ TEST(MainWindowEndpoint, BindsPort971AndLogsWhenReceptionEnds)
         GTEST_SKIP() << "UDP port 971 cannot be bound here";
     {
         TfrmMain window;
-        TIdUDPServer *server = window.IdUDPServer1;
+        const TfrmMainProbe probe(window);
+        TIdUDPServer *server = probe.IdUDPServer1();
         server->SetDefaultPort(5000); // the operator's port reaches only the sends
         server->SetActive(true);
         EXPECT_EQ(server->Bindings()[0]->Port(), 971);
@@ -59,8 +62,8 @@ TEST(MainWindowEndpoint, BindsPort971AndLogsWhenReceptionEnds)
         };
         UdpPeer peer;
         ASSERT_TRUE(peer.SendTo(971, "C"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Memo1->toPlainText().isEmpty(); }, 10000));
-        EXPECT_EQ(window.Memo1->toPlainText(),
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !probe.LogText().isEmpty(); }, 10000));
+        EXPECT_EQ(probe.LogText(),
                   QStringLiteral("Приём датаграмм прекращён, перезапустите программу: "
                                  "Socket Error # 10054 Connection reset by peer."));
         server->OnUDPRead = nullptr;
@@ -78,7 +81,8 @@ TEST(MainWindowEndpoint, ASecondStartAfterPort971WasTakenUsesAnyPort)
     UdpPeer blocker(971, htonl(INADDR_ANY));
     ASSERT_TRUE(blocker.Bound());
     TfrmMain window;
-    TIdUDPServer *server = window.IdUDPServer1;
+    const TfrmMainProbe probe(window);
+    TIdUDPServer *server = probe.IdUDPServer1();
     EXPECT_THROW(server->SetActive(true), EIdCouldNotBindSocket);
     EXPECT_FALSE(server->Active());
     server->SetActive(true);

@@ -11,6 +11,7 @@
 #include "support/Ansi.h"
 #include "support/BeepRecorder.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/frmMainProbe.h"
 #include "app/TmMessage.h"
 
 #include <gtest/gtest.h>
@@ -29,8 +30,8 @@ protected:
     void SetUp() override
     {
         DeviceEvent = {};
-        window.Host = "10.0.0.5";
-        window.HostAddress = "10.0.0.5";
+        probe.Link().Host = "10.0.0.5";
+        probe.Link().HostAddress = "10.0.0.5";
         ASSERT_EQ(mailslot.Create(TmMailslotPath("TMS")), MailslotError::Success);
     }
     void TearDown() override { DeviceEvent = {}; }
@@ -42,14 +43,10 @@ protected:
         data.SetPosition(0);
         TIdSocketHandle binding;
         binding.SetRemote(sender, 971);
-        window.IdUDPServer1UDPRead(window.IdUDPServer1, data, binding);
+        window.IdUDPServer1UDPRead(probe.IdUDPServer1(), data, binding);
     }
 
-    QStringList Log() const
-    {
-        const QString text = window.Memo1->toPlainText();
-        return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
-    }
+    QStringList Log() const { return probe.LogLines(); }
 
     QList<QByteArray> Messages()
     {
@@ -60,6 +57,7 @@ protected:
     }
 
     TfrmMain window;
+    TfrmMainProbe probe{window};
     BeepRecorder beeps;
     MessageBoxRecorder boxes;
     TMailslotServer mailslot;
@@ -75,7 +73,7 @@ const QString MacMismatch = QStringLiteral("Несовпадение MAC-адр�
 
 TEST_F(DatagramHandler, KeyEventsOfBothKindsReachTheTmServer)
 {
-    window.GatewayMac = Mac;
+    probe.Link().GatewayMac = Mac;
     const QByteArray kindB = KindBDatagram(Mac, 3, 7, 0x45);
     Receive(kindB);
     EXPECT_TRUE(DeviceEvent == (TDeviceEvent{false, 3, 7, 0x45}));
@@ -118,7 +116,7 @@ TEST_F(DatagramHandler, KeyEventGoesHexLineThenBeepsThenMarkThenMessage)
 
 TEST_F(DatagramHandler, DatagramsThatAreNoKeyEventAreOnlyLogged)
 {
-    window.GatewayMac = Mac;
+    probe.Link().GatewayMac = Mac;
     QByteArray bByte12 = KindBDatagram(Mac, 1, 2, 3);
     bByte12[12] = 0x03;
     QByteArray cByte9 = KindCDatagram(Mac, 1, 2, 3);
@@ -152,12 +150,12 @@ TEST_F(DatagramHandler, DatagramsThatAreNoKeyEventAreOnlyLogged)
         {"one byte", "#", true},
     };
     for (const auto &row : rows) {
-        window.Memo1->clear();
+        probe.ClearLog();
         Receive(row.datagram);
         const QStringList expected = row.macMismatch ? QStringList{Hex(row.datagram), MacMismatch}
                                                      : QStringList{Hex(row.datagram)};
         EXPECT_EQ(Log(), expected) << row.name;
-        EXPECT_EQ(window.GatewayMac, Mac) << row.name;
+        EXPECT_EQ(probe.Link().GatewayMac, Mac) << row.name;
     }
     EXPECT_TRUE(beeps.Beeps.isEmpty());
     EXPECT_TRUE(Messages().isEmpty());
@@ -174,10 +172,10 @@ TEST_F(DatagramHandler, IdentityReplyTeachesTheMacEveryTime)
 
     const QByteArray reply = IdentityReplyDatagram(Mac, 'g') + "and more";
     Receive(reply);
-    EXPECT_EQ(window.GatewayMac, Mac);
+    EXPECT_EQ(probe.Link().GatewayMac, Mac);
     EXPECT_EQ(Log().last(), Hex(reply));
     Receive(IdentityReplyDatagram(OtherMac, 'G'));
-    EXPECT_EQ(window.GatewayMac, OtherMac);
+    EXPECT_EQ(probe.Link().GatewayMac, OtherMac);
 
     // Now the first MAC is foreign.
     Receive(KindBDatagram(Mac, 1, 2, 3));
@@ -193,24 +191,24 @@ TEST_F(DatagramHandler, OnlyTheGatewaysAddressIsHeard)
     Receive(KindCDatagram({}, 1, 2, 3), "10.0.0.50");
     EXPECT_EQ(Log(), (QStringList{QStringLiteral("Несовпадение IP-адреса (10.0.0.6)"),
                                   QStringLiteral("Несовпадение IP-адреса (10.0.0.50)")}));
-    EXPECT_EQ(window.GatewayMac, TMacAddress{});
+    EXPECT_EQ(probe.Link().GatewayMac, TMacAddress{});
     EXPECT_TRUE(beeps.Beeps.isEmpty());
     EXPECT_TRUE(Messages().isEmpty());
 }
 
 TEST_F(DatagramHandler, HostTypedOtherwiseIsHeardAtTheAddressItResolvedTo)
 {
-    window.Host = "010.000.0.5";
-    window.HostAddress = "10.0.0.5";
+    probe.Link().Host = "010.000.0.5";
+    probe.Link().HostAddress = "10.0.0.5";
     Receive(IdentityReplyDatagram(Mac), "10.0.0.5");
-    EXPECT_EQ(window.GatewayMac, Mac);
+    EXPECT_EQ(probe.Link().GatewayMac, Mac);
     Receive(KindCDatagram(Mac, 1, 2, 3), "10.0.0.5");
     // The TM server is given the host as typed.
     EXPECT_EQ(Messages(), QList<QByteArray>{ComposeTmMessage({true, 1, 2, 3}, "010.000.0.5", true, {})});
 
     // Without a resolved address (the last "Пуск" could not resolve it) only
     // the text itself is heard.
-    window.HostAddress.clear();
+    probe.Link().HostAddress.clear();
     Receive(KindCDatagram(Mac, 1, 2, 3), "10.0.0.5");
     EXPECT_EQ(Log().last(), QStringLiteral("Несовпадение IP-адреса (10.0.0.5)"));
 }
@@ -219,13 +217,13 @@ TEST_F(DatagramHandler, EmptyHostHearsNobody)
 {
     // "Пуск" with an empty address field: the empty name stands for this
     // workstation, yet no local sender is the gateway.
-    window.Host.clear();
-    window.HostAddress = "127.0.0.1";
+    probe.Link().Host.clear();
+    probe.Link().HostAddress = "127.0.0.1";
     Receive(KindCDatagram({}, 1, 2, 3), "127.0.0.1");
     Receive(IdentityReplyDatagram(Mac), "127.0.0.1");
     EXPECT_EQ(Log(), (QStringList{QStringLiteral("Несовпадение IP-адреса (127.0.0.1)"),
                                   QStringLiteral("Несовпадение IP-адреса (127.0.0.1)")}));
-    EXPECT_EQ(window.GatewayMac, TMacAddress{});
+    EXPECT_EQ(probe.Link().GatewayMac, TMacAddress{});
     EXPECT_TRUE(beeps.Beeps.isEmpty());
     EXPECT_TRUE(Messages().isEmpty());
     EXPECT_TRUE(boxes.Boxes.isEmpty());
@@ -241,12 +239,12 @@ TEST_F(DatagramHandler, WholeDatagramIsLoggedWhateverItsSize)
     EXPECT_TRUE(Log()[0].endsWith(QStringLiteral("AB ")));
 
     // The stream's position does not decide what is copied out of it.
-    window.Memo1->clear();
+    probe.ClearLog();
     TMemoryStream data;
     const QByteArray event = KindCDatagram({}, 4, 5, 6);
     data.Write(event.constData(), event.size());
     TIdSocketHandle binding;
     binding.SetRemote("10.0.0.5", 971);
-    window.IdUDPServer1UDPRead(window.IdUDPServer1, data, binding);
+    window.IdUDPServer1UDPRead(probe.IdUDPServer1(), data, binding);
     EXPECT_EQ(Log(), (QStringList{Hex(event), QStringLiteral("!")}));
 }

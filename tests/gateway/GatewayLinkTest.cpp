@@ -11,6 +11,7 @@
 #include "app/MainUnit.h"
 #include "support/BeepRecorder.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/frmMainProbe.h"
 #include "app/TmMessage.h"
 
 #include <QCoreApplication>
@@ -93,13 +94,14 @@ protected:
 
     void Press(const QString &address)
     {
-        window.leKVIP->setText(address);
-        window.Button1->click();
+        probe.leKVIP()->setText(address);
+        probe.Button1()->click();
     }
 
     BeepRecorder beeps;
     MessageBoxRecorder boxes;
     TfrmMain window;
+    TfrmMainProbe probe{window};
 };
 } // namespace
 
@@ -112,12 +114,12 @@ TEST_F(GatewayLink, StartGreetsTheTypedPortFromLocalPort971)
     ASSERT_TRUE(greeting);
     EXPECT_EQ(greeting->first, QByteArray("GD"));
     EXPECT_EQ(greeting->second, 971);
-    EXPECT_EQ(window.Host, "127.0.0.5");
-    EXPECT_EQ(window.PortText, QByteArray::number(gateway.Port));
-    EXPECT_EQ(window.IdUDPServer1->DefaultPort(), gateway.Port);
-    EXPECT_TRUE(window.IdUDPServer1->Active());
-    EXPECT_EQ(window.IdUDPServer1->Bindings().Count(), 1);
-    EXPECT_EQ(window.IdUDPServer1->Bindings().Items(0)->Port(), 971);
+    EXPECT_EQ(probe.Link().Host, "127.0.0.5");
+    EXPECT_EQ(probe.Link().PortText, QByteArray::number(gateway.Port));
+    EXPECT_EQ(probe.IdUDPServer1()->DefaultPort(), gateway.Port);
+    EXPECT_TRUE(probe.IdUDPServer1()->Active());
+    EXPECT_EQ(probe.IdUDPServer1()->Bindings().Count(), 1);
+    EXPECT_EQ(probe.IdUDPServer1()->Bindings().Items(0)->Port(), 971);
 
     // Pressed again with another field: host and port are taken anew, the
     // endpoint stays as it is, and the greeting goes out again.
@@ -128,19 +130,19 @@ TEST_F(GatewayLink, StartGreetsTheTypedPortFromLocalPort971)
     EXPECT_EQ(again->first, QByteArray("GD"));
     EXPECT_EQ(again->second, 971);
     EXPECT_FALSE(gateway.Receive(0)); // a greeting sent to it would be there by now
-    EXPECT_EQ(window.Host, "127.0.0.6");
+    EXPECT_EQ(probe.Link().Host, "127.0.0.6");
 }
 
 TEST_F(GatewayLink, PortTextDefaultsTo971)
 {
     for (const char *field : {"127.0.0.5", "127.0.0.5:", "127.0.0.5:abc"}) {
         Press(QString::fromLatin1(field));
-        EXPECT_EQ(window.Host, "127.0.0.5") << field;
-        EXPECT_EQ(window.IdUDPServer1->DefaultPort(), 971) << field;
+        EXPECT_EQ(probe.Link().Host, "127.0.0.5") << field;
+        EXPECT_EQ(probe.IdUDPServer1()->DefaultPort(), 971) << field;
     }
-    EXPECT_EQ(window.PortText, "abc");
+    EXPECT_EQ(probe.Link().PortText, "abc");
     Press(QStringLiteral("127.0.0.5"));
-    EXPECT_EQ(window.PortText, "971");
+    EXPECT_EQ(probe.Link().PortText, "971");
 }
 
 TEST_F(GatewayLink, PollsCarryTheLearntMacOnlyOnceStarted)
@@ -148,7 +150,7 @@ TEST_F(GatewayLink, PollsCarryTheLearntMacOnlyOnceStarted)
     FakeGateway gateway;
     // Before "Пуск" a tick sends nothing and opens nothing.
     window.Timer1Timer();
-    EXPECT_FALSE(window.IdUDPServer1->Active());
+    EXPECT_FALSE(probe.IdUDPServer1()->Active());
 
     Press(QStringLiteral("127.0.0.1:%1").arg(gateway.Port));
     ASSERT_EQ(gateway.Receive()->first, QByteArray("GD"));
@@ -159,7 +161,7 @@ TEST_F(GatewayLink, PollsCarryTheLearntMacOnlyOnceStarted)
     EXPECT_EQ(first->first.toHex(' '), "44 44 00 00 00 00 00 00 34");
 
     gateway.SendToProgram(IdentityReplyDatagram(Mac));
-    ASSERT_TRUE(PumpUntil([&] { return window.GatewayMac == Mac; }));
+    ASSERT_TRUE(PumpUntil([&] { return probe.Link().GatewayMac == Mac; }));
     window.Timer1Timer();
     const auto second = gateway.Receive();
     ASSERT_TRUE(second);
@@ -175,14 +177,14 @@ TEST_F(GatewayLink, HostWithLeadingZerosIsHeardWhenItAnswers)
     FakeGateway gateway;
     Press(QStringLiteral("127.000.00.001:%1").arg(gateway.Port));
     ASSERT_EQ(gateway.Receive()->first, QByteArray("GD"));
-    EXPECT_EQ(window.HostAddress, "127.0.0.1");
+    EXPECT_EQ(probe.Link().HostAddress, "127.0.0.1");
     gateway.SendToProgram(IdentityReplyDatagram(Mac));
-    ASSERT_TRUE(PumpUntil([&] { return window.GatewayMac == Mac; }));
+    ASSERT_TRUE(PumpUntil([&] { return probe.Link().GatewayMac == Mac; }));
     gateway.SendToProgram(KindBDatagram(Mac, 1, 2, 3));
     std::optional<QByteArray> message;
-    ASSERT_TRUE(PumpUntil([&] { return (message = mailslot.Read(0)).has_value(); })) << window.Memo1->toPlainText().toStdString();
+    ASSERT_TRUE(PumpUntil([&] { return (message = mailslot.Read(0)).has_value(); })) << probe.LogText().toStdString();
     EXPECT_EQ(*message, ComposeTmMessage({false, 1, 2, 3}, "127.000.00.001", true, {}));
-    EXPECT_FALSE(window.Memo1->toPlainText().contains(QStringLiteral("Несовпадение")));
+    EXPECT_FALSE(probe.LogText().contains(QStringLiteral("Несовпадение")));
 }
 
 TEST_F(GatewayLink, EmptyAddressFieldHearsNoLocalSender)
@@ -194,19 +196,19 @@ TEST_F(GatewayLink, EmptyAddressFieldHearsNoLocalSender)
     // back to the program itself.
     Press(QString());
     ASSERT_TRUE(boxes.Boxes.isEmpty()) << boxes.Boxes[0].Text.constData();
-    EXPECT_TRUE(window.Host.isEmpty());
-    ASSERT_FALSE(window.HostAddress.isEmpty());
+    EXPECT_TRUE(probe.Link().Host.isEmpty());
+    ASSERT_FALSE(probe.Link().HostAddress.isEmpty());
     const QString mismatch = QStringLiteral("Несовпадение IP-адреса (");
-    const auto logLines = [&] { return window.Memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts); };
+    const auto logLines = [&] { return probe.LogText().split(QLatin1Char('\n'), Qt::SkipEmptyParts); };
     ASSERT_TRUE(PumpUntil([&] { return logLines().size() >= 1; })) << "the greeting did not come back";
     EXPECT_TRUE(logLines()[0].startsWith(mismatch)) << logLines()[0].toStdString();
 
     // A local process sending a key event with zero MAC bytes from that
     // very address is not the gateway either.
-    FakeGateway local(window.HostAddress.constData());
+    FakeGateway local(probe.Link().HostAddress.constData());
     local.SendToProgram(KindCDatagram({}, 1, 2, 3));
     ASSERT_TRUE(PumpUntil([&] { return logLines().size() >= 2; }));
-    EXPECT_EQ(logLines()[1], mismatch + QString::fromLatin1(window.HostAddress) + QLatin1Char(')'));
+    EXPECT_EQ(logLines()[1], mismatch + QString::fromLatin1(probe.Link().HostAddress) + QLatin1Char(')'));
     EXPECT_EQ(logLines().size(), 2);
     EXPECT_TRUE(beeps.Beeps.isEmpty());
     EXPECT_FALSE(mailslot.Read(0).has_value());
@@ -217,18 +219,18 @@ TEST_F(GatewayLink, FailedResolutionForgetsTheAddressOfTheLastStart)
 {
     FakeGateway gateway;
     Press(QStringLiteral("LOCALHOST:%1").arg(gateway.Port));
-    EXPECT_EQ(window.HostAddress, "127.0.0.1");
+    EXPECT_EQ(probe.Link().HostAddress, "127.0.0.1");
     // A name with a label longer than 63 characters is refused by the
     // resolver at once: the greeting fails and the gateway of the previous
     // start is no longer heard.
     const QString unresolvable = QString(64, QLatin1Char('a')) + QStringLiteral(".invalid");
     Press(unresolvable + QStringLiteral(":%1").arg(gateway.Port));
-    ASSERT_EQ(boxes.Boxes.size(), 1) << window.HostAddress.constData();
-    EXPECT_TRUE(window.HostAddress.isEmpty());
-    EXPECT_EQ(window.Host, unresolvable.toLatin1());
+    ASSERT_EQ(boxes.Boxes.size(), 1) << probe.Link().HostAddress.constData();
+    EXPECT_TRUE(probe.Link().HostAddress.isEmpty());
+    EXPECT_EQ(probe.Link().Host, unresolvable.toLatin1());
     gateway.SendToProgram(IdentityReplyDatagram(Mac));
-    ASSERT_TRUE(PumpUntil([&] { return window.Memo1->toPlainText().contains(QStringLiteral("Несовпадение IP-адреса (127.0.0.1)")); }));
-    EXPECT_EQ(window.GatewayMac, TMacAddress{});
+    ASSERT_TRUE(PumpUntil([&] { return probe.LogText().contains(QStringLiteral("Несовпадение IP-адреса (127.0.0.1)")); }));
+    EXPECT_EQ(probe.Link().GatewayMac, TMacAddress{});
 }
 
 TEST_F(GatewayLink, FailingPollOpensNoSecondBoxWhileOneIsShown)
@@ -237,7 +239,7 @@ TEST_F(GatewayLink, FailingPollOpensNoSecondBoxWhileOneIsShown)
     // permission: every greeting and every poll fails.
     Press(QStringLiteral("255.255.255.255"));
     ASSERT_EQ(boxes.Boxes.size(), 1);
-    ASSERT_TRUE(window.IdUDPServer1->Active());
+    ASSERT_TRUE(probe.IdUDPServer1()->Active());
 
     // The error box's own loop delivers the next ticks while it is open.
     int shown = 0;

@@ -8,6 +8,7 @@
 #include "settings/FormStorage.h"
 #include "app/MainUnit.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/frmMainProbe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,7 +31,8 @@ QByteArray NormPos(const QRect &r)
 QRect DesignedGeometry()
 {
     TfrmMain window;
-    window.FormStorage1->SetActive(false);
+    const TfrmMainProbe probe(window);
+    probe.FormStorage1()->SetActive(false);
     window.show();
     QApplication::processEvents();
     return window.geometry();
@@ -40,12 +42,13 @@ QRect DesignedGeometry()
 // saving anything.
 struct Started {
     TfrmMain Window;
+    TfrmMainProbe Probe{Window};
     Started()
     {
         Window.show();
         QApplication::processEvents();
     }
-    ~Started() { Window.FormStorage1->SetActive(false); }
+    ~Started() { Probe.FormStorage1()->SetActive(false); }
 };
 } // namespace
 
@@ -56,13 +59,14 @@ TEST(MainWindowSettings, AFreshStartShowsTheDesignAndTheFirstCloseWritesEveryVal
     EXPECT_FALSE(RV::KeyExists(Key));
     {
         TfrmMain window;
+        const TfrmMainProbe probe(window);
         window.show();
         QApplication::processEvents();
         EXPECT_EQ(window.geometry(), designed);
         EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(301, 177));
-        EXPECT_EQ(window.leKVIP->text(), QString());
-        EXPECT_EQ(window.leTMSName->text(), QStringLiteral("TMS"));
-        EXPECT_TRUE(window.cbPLDKv2->isChecked());
+        EXPECT_EQ(probe.leKVIP()->text(), QString());
+        EXPECT_EQ(probe.leTMSName()->text(), QStringLiteral("TMS"));
+        EXPECT_TRUE(probe.cbPLDKv2()->isChecked());
         EXPECT_TRUE(RV::KeyExists(Key)) << "the key exists from the first restore on";
         EXPECT_FALSE(RV::KeyExists(Section)) << "nothing is written before the close";
         window.close();
@@ -94,20 +98,21 @@ TEST(MainWindowSettings, TheNextStartRestoresThePlacementAndTheFields)
 {
     {
         TfrmMain window;
+        const TfrmMainProbe probe(window);
         window.show();
         window.setGeometry(200, 150, 640, 480);
-        window.leKVIP->setText(QStringLiteral("  10.0.0.5:971 \t"));
-        window.leTMSName->setText(QStringLiteral("Сервер"));
-        window.cbPLDKv2->setChecked(false);
+        probe.leKVIP()->setText(QStringLiteral("  10.0.0.5:971 \t"));
+        probe.leTMSName()->setText(QStringLiteral("Сервер"));
+        probe.cbPLDKv2()->setChecked(false);
         window.close();
     }
     EXPECT_EQ(RV::Get(Section, "leKVIP_Text"), "10.0.0.5:971") << "stored trimmed";
     EXPECT_EQ(RV::Get(Section, "cbPLDKv2_Checked"), "False");
     Started again;
     EXPECT_EQ(again.Window.geometry(), QRect(200, 150, 640, 480));
-    EXPECT_EQ(again.Window.leKVIP->text(), QStringLiteral("10.0.0.5:971"));
-    EXPECT_EQ(again.Window.leTMSName->text(), QStringLiteral("Сервер"));
-    EXPECT_FALSE(again.Window.cbPLDKv2->isChecked());
+    EXPECT_EQ(again.Probe.leKVIP()->text(), QStringLiteral("10.0.0.5:971"));
+    EXPECT_EQ(again.Probe.leTMSName()->text(), QStringLiteral("Сервер"));
+    EXPECT_FALSE(again.Probe.cbPLDKv2()->isChecked());
 }
 
 TEST(MainWindowSettings, CloseSavesOnceAndADestructionWithoutCloseSavesAsVisible)
@@ -115,7 +120,8 @@ TEST(MainWindowSettings, CloseSavesOnceAndADestructionWithoutCloseSavesAsVisible
     int saves = 0;
     {
         TfrmMain window;
-        window.FormStorage1->OnSavePlacement = [&](QObject *) { ++saves; };
+        const TfrmMainProbe probe(window);
+        probe.FormStorage1()->OnSavePlacement = [&](QObject *) { ++saves; };
         window.show();
         window.close();
         EXPECT_FALSE(window.isVisible());
@@ -124,16 +130,17 @@ TEST(MainWindowSettings, CloseSavesOnceAndADestructionWithoutCloseSavesAsVisible
     EXPECT_EQ(RV::Get(Section, "Visible"), "0");
     {
         TfrmMain window;
-        window.FormStorage1->OnSavePlacement = [&](QObject *) { ++saves; };
+        const TfrmMainProbe probe(window);
+        probe.FormStorage1()->OnSavePlacement = [&](QObject *) { ++saves; };
         window.show();
-        window.leKVIP->setText(QStringLiteral("10.1.1.1"));
+        probe.leKVIP()->setText(QStringLiteral("10.1.1.1"));
     }
     EXPECT_EQ(saves, 2);
     EXPECT_EQ(RV::Get(Section, "Visible"), "1");
     EXPECT_EQ(RV::Get(Section, "leKVIP_Text"), "10.1.1.1");
     {
         TfrmMain never; // never shown: never restored, so nothing is saved
-        never.leKVIP->setText(QStringLiteral("lost"));
+        TfrmMainProbe(never).leKVIP()->setText(QStringLiteral("lost"));
     }
     EXPECT_EQ(RV::Get(Section, "leKVIP_Text"), "10.1.1.1");
 }
@@ -169,11 +176,12 @@ TEST(MainWindowSettings, AMinimisedRunStartsTheProgramMinimised)
     }
     EXPECT_EQ(RV::Get(Section, "ShowCmd"), "2");
     TfrmMain window;
+    const TfrmMainProbe probe(window);
     window.show();
     EXPECT_FALSE(window.isMinimized()) << "shown first, minimised once the show is done";
     QApplication::processEvents();
     EXPECT_TRUE(window.isMinimized());
-    window.FormStorage1->SetActive(false);
+    probe.FormStorage1()->SetActive(false);
 }
 
 TEST(MainWindowSettings, ShowCommandsGiveTheirStates)
@@ -261,11 +269,12 @@ TEST(MainWindowSettings, AnOlderVersionIsSkippedButWrittenAfresh)
     const QRect designed = DesignedGeometry();
     {
         TfrmMain window;
+        const TfrmMainProbe probe(window);
         window.show();
         QApplication::processEvents();
         EXPECT_EQ(window.geometry(), designed);
         EXPECT_FALSE(window.isMaximized());
-        EXPECT_EQ(window.leKVIP->text(), QString());
+        EXPECT_EQ(probe.leKVIP()->text(), QString());
         window.close();
     }
     EXPECT_EQ(RV::Get(Section, "FormVersion"), "0");
@@ -282,10 +291,11 @@ TEST(MainWindowSettings, AValueOfAnotherTypeFailsTheRestoreAndNothingIsSaved)
         MessageBoxRecorder boxes;
         {
             TfrmMain window;
+            const TfrmMainProbe probe(window);
             window.show();
             QApplication::processEvents();
             EXPECT_TRUE(window.isVisible()) << "the show goes on";
-            EXPECT_EQ(window.leKVIP->text(), QString()) << name.constData();
+            EXPECT_EQ(probe.leKVIP()->text(), QString()) << name.constData();
             window.close();
         }
         ASSERT_EQ(boxes.Boxes.size(), 1) << name.constData();
@@ -306,18 +316,18 @@ TEST(MainWindowSettings, StoredTextsAndTheOption)
                           Case{"yes", true}, Case{"", true}, Case{"True", true}}) {
         RV::Set(Section, "cbPLDKv2_Checked", c.stored);
         Started started;
-        EXPECT_EQ(started.Window.cbPLDKv2->isChecked(), c.checked) << c.stored.constData();
+        EXPECT_EQ(started.Probe.cbPLDKv2()->isChecked(), c.checked) << c.stored.constData();
     }
     RV::Remove(Section, "leTMSName_Text");
     {
         Started started;
-        EXPECT_EQ(started.Window.leTMSName->text(), QStringLiteral("TMS")) << "a missing value keeps the design";
+        EXPECT_EQ(started.Probe.leTMSName()->text(), QStringLiteral("TMS")) << "a missing value keeps the design";
     }
     RV::Set(Section, "leTMSName_Text", "");
     RV::Set(Section, "leKVIP_Text", "  10.0.0.7  ");
     Started started;
-    EXPECT_EQ(started.Window.leTMSName->text(), QString()) << "an empty text is a text";
-    EXPECT_EQ(started.Window.leKVIP->text(), QStringLiteral("10.0.0.7"));
+    EXPECT_EQ(started.Probe.leTMSName()->text(), QString()) << "an empty text is a text";
+    EXPECT_EQ(started.Probe.leKVIP()->text(), QStringLiteral("10.0.0.7"));
 }
 
 TEST(MainWindowSettings, AFailedSaveIsShownAndTriedAgainAtDestruction)
@@ -350,12 +360,13 @@ TEST(MainWindowSettings, AMalformedHiveIsReportedAndTheSettingsStartAfresh)
     MessageBoxRecorder boxes;
     {
         TfrmMain window;
+        const TfrmMainProbe probe(window);
         window.show();
         QApplication::processEvents();
         ASSERT_EQ(boxes.Boxes.size(), 1);
         EXPECT_EQ(boxes.Boxes[0].Icon, TMsgIcon::Warning);
         EXPECT_TRUE(boxes.Boxes[0].Text.contains("has been kept as"));
-        EXPECT_EQ(window.leTMSName->text(), QStringLiteral("TMS"));
+        EXPECT_EQ(probe.leTMSName()->text(), QStringLiteral("TMS"));
         window.close();
     }
     EXPECT_EQ(RV::Get(Section, "leTMSName_Text"), "TMS");

@@ -1,6 +1,7 @@
 #include "framework/ErrorDisplay.h"
 #include "app/MainUnit.h"
 #include "support/Ansi.h"
+#include "support/frmMainProbe.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -11,39 +12,49 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+// The form's controls and the state its handlers share are its own: no
+// public member or base class hands them out.
+template <class Form>
+concept ExposesItsState = requires(Form &form) { form.Memo1; } || requires(Form &form) { form.leKVIP; }
+                          || requires(Form &form) { form.Host; } || requires(Form &form) { form.GatewayMac; }
+                          || requires(Form &form) { form.ObjectText; } || requires(Form &form) { form.IdUDPServer1; };
+static_assert(!ExposesItsState<TfrmMain>);
+
 TEST(MainWindow, FreshWindowShowsTheDesignedValues)
 {
     TfrmMain window;
+    const TfrmMainProbe probe(window);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Конфигуратор щита V3721"));
-    EXPECT_EQ(window.leKVIP->text(), QString());
-    EXPECT_EQ(window.leTMSName->text(), QStringLiteral("TMS"));
-    EXPECT_TRUE(window.cbPLDKv2->isChecked());
-    EXPECT_EQ(window.leKVIP->EditLabel()->text(), QStringLiteral("IP адрес Ворсан KV-IP"));
-    EXPECT_EQ(window.leTMSName->EditLabel()->text(), QStringLiteral("Имя сервера ТМ"));
-    EXPECT_EQ(window.Button1->text(), QStringLiteral("Пуск"));
-    EXPECT_EQ(window.cbPLDKv2->text(), QStringLiteral("Блок индикаторов [v2]"));
-    EXPECT_EQ(window.Timer1->interval(), 3000);
-    EXPECT_TRUE(window.Timer1->isActive());
-    EXPECT_TRUE(window.Host.isEmpty());
-    EXPECT_EQ(window.GatewayMac, (std::array<uint8_t, 6>{}));
+    EXPECT_EQ(probe.leKVIP()->text(), QString());
+    EXPECT_EQ(probe.leTMSName()->text(), QStringLiteral("TMS"));
+    EXPECT_TRUE(probe.cbPLDKv2()->isChecked());
+    EXPECT_EQ(probe.leKVIP()->EditLabel()->text(), QStringLiteral("IP адрес Ворсан KV-IP"));
+    EXPECT_EQ(probe.leTMSName()->EditLabel()->text(), QStringLiteral("Имя сервера ТМ"));
+    EXPECT_EQ(probe.Button1()->text(), QStringLiteral("Пуск"));
+    EXPECT_EQ(probe.cbPLDKv2()->text(), QStringLiteral("Блок индикаторов [v2]"));
+    EXPECT_EQ(probe.Timer1()->interval(), 3000);
+    EXPECT_TRUE(probe.Timer1()->isActive());
+    EXPECT_TRUE(probe.Link().Host.isEmpty());
+    EXPECT_EQ(probe.Link().GatewayMac, (std::array<uint8_t, 6>{}));
     // The stored settings are named after these published properties.
-    EXPECT_EQ(window.leKVIP->property("Text").toString(), QString());
-    EXPECT_EQ(window.leTMSName->property("Text").toString(), QStringLiteral("TMS"));
-    EXPECT_EQ(window.cbPLDKv2->property("Checked").toBool(), true);
+    EXPECT_EQ(probe.leKVIP()->property("Text").toString(), QString());
+    EXPECT_EQ(probe.leTMSName()->property("Text").toString(), QStringLiteral("TMS"));
+    EXPECT_EQ(probe.cbPLDKv2()->property("Checked").toBool(), true);
 }
 
 TEST(MainWindow, ComponentsSitWhereDesigned)
 {
     TfrmMain window;
+    const TfrmMainProbe probe(window);
     EXPECT_EQ(window.size(), QSize(533, 428));
     EXPECT_EQ(window.pos(), QPoint(301, 177));
-    EXPECT_EQ(window.leKVIP->geometry(), QRect(8, 24, 153, 21));
-    EXPECT_EQ(window.leTMSName->geometry(), QRect(168, 24, 145, 21));
-    EXPECT_EQ(window.Button1->geometry(), QRect(321, 22, 75, 25));
-    EXPECT_EQ(window.cbPLDKv2->geometry(), QRect(8, 48, 153, 17));
-    EXPECT_EQ(window.Memo1->geometry(), QRect(8, 72, 521, 353));
+    EXPECT_EQ(probe.leKVIP()->geometry(), QRect(8, 24, 153, 21));
+    EXPECT_EQ(probe.leTMSName()->geometry(), QRect(168, 24, 145, 21));
+    EXPECT_EQ(probe.Button1()->geometry(), QRect(321, 22, 75, 25));
+    EXPECT_EQ(probe.cbPLDKv2()->geometry(), QRect(8, 48, 153, 17));
+    EXPECT_EQ(probe.Memo1()->geometry(), QRect(8, 72, 521, 353));
     // Labels stand 3 pixels above their edits.
-    for (TLabeledEdit *edit : {window.leKVIP, window.leTMSName}) {
+    for (TLabeledEdit *edit : {probe.leKVIP(), probe.leTMSName()}) {
         EXPECT_EQ(edit->EditLabel()->geometry().bottom() + 1 + 3, edit->y());
         EXPECT_EQ(edit->EditLabel()->x(), edit->x());
     }
@@ -52,44 +63,47 @@ TEST(MainWindow, ComponentsSitWhereDesigned)
 TEST(MainWindow, TabOrderFollowsTheDesign)
 {
     TfrmMain window;
+    const TfrmMainProbe probe(window);
     window.show();
     QList<QWidget *> order;
-    QWidget *w = window.leKVIP;
+    QWidget *w = probe.leKVIP();
     do {
         if (w->focusPolicy() & Qt::TabFocus)
             order << w;
         w = w->nextInFocusChain();
-    } while (w != window.leKVIP && order.size() < 20);
+    } while (w != probe.leKVIP() && order.size() < 20);
     ASSERT_GE(order.size(), 5);
-    EXPECT_EQ(order.indexOf(window.leKVIP), 0);
-    EXPECT_LT(order.indexOf(window.leTMSName), order.indexOf(window.Button1));
-    EXPECT_LT(order.indexOf(window.Button1), order.indexOf(window.Memo1));
-    EXPECT_LT(order.indexOf(window.Memo1), order.indexOf(window.cbPLDKv2));
+    EXPECT_EQ(order.indexOf(probe.leKVIP()), 0);
+    EXPECT_LT(order.indexOf(probe.leTMSName()), order.indexOf(probe.Button1()));
+    EXPECT_LT(order.indexOf(probe.Button1()), order.indexOf(probe.Memo1()));
+    EXPECT_LT(order.indexOf(probe.Memo1()), order.indexOf(probe.cbPLDKv2()));
 }
 
 TEST(MainWindow, ResizingMovesOnlyTheLog)
 {
     TfrmMain window;
+    const TfrmMainProbe probe(window);
     window.show();
-    const QRect kvip = window.leKVIP->geometry();
-    const QRect button = window.Button1->geometry();
-    const QRect check = window.cbPLDKv2->geometry();
+    const QRect kvip = probe.leKVIP()->geometry();
+    const QRect button = probe.Button1()->geometry();
+    const QRect check = probe.cbPLDKv2()->geometry();
     window.resize(800, 600);
-    EXPECT_EQ(window.Memo1->geometry(), QRect(8, 72, 521 + 267, 353 + 172));
+    EXPECT_EQ(probe.Memo1()->geometry(), QRect(8, 72, 521 + 267, 353 + 172));
     window.resize(300, 200);
-    EXPECT_EQ(window.Memo1->geometry(), QRect(8, 72, 521 - 233, 353 - 228));
-    EXPECT_EQ(window.leKVIP->geometry(), kvip);
-    EXPECT_EQ(window.Button1->geometry(), button);
-    EXPECT_EQ(window.cbPLDKv2->geometry(), check);
+    EXPECT_EQ(probe.Memo1()->geometry(), QRect(8, 72, 521 - 233, 353 - 228));
+    EXPECT_EQ(probe.leKVIP()->geometry(), kvip);
+    EXPECT_EQ(probe.Button1()->geometry(), button);
+    EXPECT_EQ(probe.cbPLDKv2()->geometry(), check);
 }
 
 TEST(MainWindow, LogAppendsLinesInCp1251)
 {
     TfrmMain window;
+    const TfrmMainProbe probe(window);
     window.LogAppend("47 52 ");
     window.LogAppend(A("Несовпадение MAC-адреса"));
-    EXPECT_EQ(window.Memo1->toPlainText(), QStringLiteral("47 52 \nНесовпадение MAC-адреса"));
-    EXPECT_FALSE(window.Memo1->document()->isUndoRedoEnabled());
+    EXPECT_EQ(probe.LogText(), QStringLiteral("47 52 \nНесовпадение MAC-адреса"));
+    EXPECT_FALSE(probe.Memo1()->document()->isUndoRedoEnabled());
 }
 
 // The log keeps what the operator typed or deleted, follows its end while it
@@ -97,21 +111,22 @@ TEST(MainWindow, LogAppendsLinesInCp1251)
 TEST(MainWindow, LogAppendFollowsTheEndOnlyWhenTheOperatorIsThere)
 {
     TfrmMain window;
+    const TfrmMainProbe probe(window);
     window.show();
-    window.Memo1->setPlainText(QStringLiteral("typed by hand"));
+    probe.Memo1()->setPlainText(QStringLiteral("typed by hand"));
     window.LogAppend("first");
-    EXPECT_EQ(window.Memo1->toPlainText(), QStringLiteral("typed by hand\nfirst"));
-    window.Memo1->clear();
+    EXPECT_EQ(probe.LogText(), QStringLiteral("typed by hand\nfirst"));
+    probe.ClearLog();
     window.LogAppend("again");
-    EXPECT_EQ(window.Memo1->toPlainText(), QStringLiteral("again")); // no empty line before it
+    EXPECT_EQ(probe.LogText(), QStringLiteral("again")); // no empty line before it
 
-    QScrollBar *bar = window.Memo1->verticalScrollBar();
+    QScrollBar *bar = probe.Memo1()->verticalScrollBar();
     for (int i = 0; i < 200; ++i)
         window.LogAppend(QByteArray::number(i));
     QCoreApplication::processEvents();
     ASSERT_GT(bar->maximum(), 100);
     EXPECT_EQ(bar->value(), bar->maximum());
-    EXPECT_EQ(window.Memo1->cursorForPosition(QPoint(2, window.Memo1->viewport()->height() - 4)).block().text(),
+    EXPECT_EQ(probe.Memo1()->cursorForPosition(QPoint(2, probe.Memo1()->viewport()->height() - 4)).block().text(),
               QStringLiteral("199"));
 
     bar->setValue(10);
@@ -119,8 +134,8 @@ TEST(MainWindow, LogAppendFollowsTheEndOnlyWhenTheOperatorIsThere)
     window.LogAppend("while scrolled back");
     EXPECT_EQ(bar->value(), 10);
     EXPECT_EQ(bar->maximum(), maximum + 1);
-    EXPECT_EQ(window.Memo1->document()->lastBlock().text(), QStringLiteral("while scrolled back"));
-    EXPECT_EQ(window.Memo1->document()->blockCount(), 202);
+    EXPECT_EQ(probe.Memo1()->document()->lastBlock().text(), QStringLiteral("while scrolled back"));
+    EXPECT_EQ(probe.Memo1()->document()->blockCount(), 202);
 }
 
 namespace {
@@ -152,11 +167,12 @@ private:
 TEST(MainWindow, LogRepaintsABurstAFewTimesAndShowsItsEnd)
 {
     TfrmMain window;
-    window.Timer1->stop();
+    const TfrmMainProbe probe(window);
+    probe.Timer1()->stop();
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     int paints = 0;
-    TEventCounter counter(window.Memo1->viewport(), QEvent::Paint, paints);
+    TEventCounter counter(probe.Memo1()->viewport(), QEvent::Paint, paints);
     // Paints still due from showing the window are not the burst's.
     QCoreApplication::processEvents();
     paints = 0;
@@ -167,8 +183,8 @@ TEST(MainWindow, LogRepaintsABurstAFewTimesAndShowsItsEnd)
     EXPECT_LT(paints, 40);
     const int paintsDuringBurst = paints;
     EXPECT_TRUE(QTest::qWaitFor([&] { return paints > paintsDuringBurst; }, 10000));
-    EXPECT_TRUE(window.Memo1->updatesEnabled());
-    EXPECT_EQ(window.Memo1->document()->lastBlock().text().right(4), QStringLiteral(" 199"));
+    EXPECT_TRUE(probe.Memo1()->updatesEnabled());
+    EXPECT_EQ(probe.Memo1()->document()->lastBlock().text().right(4), QStringLiteral(" 199"));
 }
 
 TEST(ErrorDisplay, TitleAndFullStopRules)

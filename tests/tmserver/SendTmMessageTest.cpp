@@ -4,6 +4,7 @@
 #include "support/Ansi.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/WaitUntil.h"
+#include "support/frmMainProbe.h"
 #include "app/TmMessage.h"
 
 #include <QFileInfo>
@@ -17,11 +18,12 @@ protected:
     void SetUp() override
     {
         DeviceEvent = {};
-        window.Host = "10.0.0.5";
+        probe.Link().Host = "10.0.0.5";
     }
     void TearDown() override { DeviceEvent = {}; }
 
     TfrmMain window;
+    TfrmMainProbe probe{window};
     MessageBoxRecorder boxes;
 };
 
@@ -55,7 +57,7 @@ TEST_F(SendTmMessageTest, DeliversTheComposedMessageInOneWrite)
     DeviceEvent = {true, 0x01, 0x2A, 5};
     window.SendTmMessage("extra`line");
     EXPECT_EQ(server.Read(1000), ComposeTmMessage(DeviceEvent, "10.0.0.5", true, "extra`line"));
-    window.cbPLDKv2->setChecked(false);
+    probe.cbPLDKv2()->setChecked(false);
     window.SendTmMessage({});
     EXPECT_EQ(server.Read(1000), ComposeTmMessage(DeviceEvent, "10.0.0.5", false, {}));
     EXPECT_FALSE(server.Read(0).has_value());
@@ -66,14 +68,14 @@ TEST_F(SendTmMessageTest, UsesTheNameTypedAtTheTimeOfTheCall)
 {
     TMailslotServer server;
     ASSERT_EQ(server.Create("\\\\.\\mailslot\\Other.ms"), MailslotError::Success);
-    window.leTMSName->setText(QStringLiteral("other"));
+    probe.leTMSName()->setText(QStringLiteral("other"));
     window.SendTmMessage({});
     EXPECT_TRUE(server.Read(1000).has_value());
 }
 
 TEST_F(SendTmMessageTest, MissingMailslotShowsTheErrorBoxOncePerMessage)
 {
-    window.leTMSName->setText(QStringLiteral("Absent"));
+    probe.leTMSName()->setText(QStringLiteral("Absent"));
     window.SendTmMessage({});
     window.SendTmMessage({});
     ASSERT_EQ(boxes.Boxes.size(), 2);
@@ -86,7 +88,7 @@ TEST_F(SendTmMessageTest, InvalidNamesNeverReachAFileOutsideTheFolder)
 {
     for (const char *name : {"", "../x", "a/b", "..\\up", "."}) {
         boxes.Boxes.clear();
-        window.leTMSName->setText(QString::fromUtf8(name));
+        probe.leTMSName()->setText(QString::fromUtf8(name));
         window.SendTmMessage({});
         ASSERT_EQ(boxes.Boxes.size(), 1) << name;
         EXPECT_EQ(boxes.Boxes[0].Text, ErrorText(123)) << name;
@@ -97,7 +99,7 @@ TEST_F(SendTmMessageTest, TooLongMessageIsRefusedWholeNotCut)
 {
     TMailslotServer server;
     ASSERT_EQ(server.Create("\\\\.\\mailslot\\TMS.ms"), MailslotError::Success);
-    const qsizetype base = ComposeTmMessage(DeviceEvent, window.Host, true, "x").size() - 1;
+    const qsizetype base = ComposeTmMessage(DeviceEvent, probe.Link().Host, true, "x").size() - 1;
     // Exactly the largest message that fits goes out whole ...
     const QByteArray fits(MaxTmMessageLength - base + 1, 'x');
     window.SendTmMessage(fits);
@@ -142,14 +144,14 @@ TEST_F(SendTmMessageTest, ReceiverToolTakesACyrillicNameTypedInUtf8)
         << receiver.readAllStandardError().constData();
 
     // Another TM server's name finds no mailslot ...
-    window.leTMSName->setText(QStringLiteral("АБВ"));
+    probe.leTMSName()->setText(QStringLiteral("АБВ"));
     window.SendTmMessage(A("чужое"));
     ASSERT_EQ(boxes.Boxes.size(), 1);
     EXPECT_EQ(boxes.Boxes[0].Text, ErrorText(2));
     // ... while the receiver's name in either letter case reaches it.
-    window.leTMSName->setText(QStringLiteral("тмс"));
+    probe.leTMSName()->setText(QStringLiteral("тмс"));
     window.SendTmMessage(A("первое"));
-    window.leTMSName->setText(QStringLiteral("ТМС"));
+    probe.leTMSName()->setText(QStringLiteral("ТМС"));
     window.SendTmMessage(A("второе"));
     ASSERT_TRUE(receiver.waitForFinished(5000));
     const QByteArray out = receiver.readAllStandardOutput();
