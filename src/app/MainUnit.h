@@ -17,8 +17,8 @@ class frmMain;
 }
 
 // The main window: owns every component of the program and the state the
-// handlers share. The handlers live with the subsystem that gives them
-// meaning (gateway/, tmserver/, clipboard/).
+// handlers share. The handlers live in the files of what they do:
+// GatewayHandlers.cpp, SendTmMessage.cpp and ClipboardHandler.cpp.
 class TfrmMain : public TForm {
     Q_OBJECT
 
