@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -67,6 +68,13 @@ QByteArray Text(HKEY key, const QByteArray &name)
 QByteArray KeyOf(const QByteArray &path)
 {
     return "HKEY_CURRENT_USER\\" + path;
+}
+
+// The text as the registry editor exports it in the 5.00 format.
+QByteArray Utf16Export(const QByteArray &utf8)
+{
+    QStringEncoder encoder(QStringConverter::Utf16LE);
+    return "\xFF\xFE" + QByteArray(encoder.encode(QString::fromUtf8(utf8)));
 }
 
 QStringList HiveFolderEntries(const QString &pattern)
@@ -252,7 +260,9 @@ TEST(Registry, ReadsAHiveWrittenByHand)
 
 TEST(Registry, AMalformedHiveIsKeptAsideAndReported)
 {
-    const QByteArray damaged = "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n\"a\"=\"unterminated\r\n";
+    // Text that does not decode on its third line.
+    const QByteArray damaged = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\Software]\r\n"
+                               "\"a\"=\"unterminated \xFF\r\n";
     WriteFile(Hive(), damaged);
     QList<QByteArray> reports;
     const THiveProblemHandler previous = SetHiveProblemHandler([&](const QByteArray &r) { reports.append(r); });
@@ -272,7 +282,7 @@ TEST(Registry, AMalformedHiveIsKeptAsideAndReported)
                                   .entryList({QStringLiteral("HKEY_CURRENT_USER.reg.bad-*")}, QDir::Files);
     ASSERT_EQ(aside.size(), 1);
     EXPECT_TRUE(reports[0].contains(ToAnsi(aside[0])));
-    EXPECT_TRUE(reports[0].contains("line 3"));
+    EXPECT_TRUE(reports[0].contains(A("(строка 3)"))) << FromAnsi(reports[0]).toStdString();
     EXPECT_EQ(FileBytes(QFileInfo(Hive()).path() + QLatin1Char('/') + aside[0]), damaged);
     EXPECT_EQ(Text(created.Handle, "v"), "1");
     EXPECT_FALSE(FileBytes(Hive()).contains("unterminated"));
@@ -374,12 +384,108 @@ TEST(Registry, AWriterKilledAtAnyInstantLeavesTheOldOrTheNewHive)
 }
 
 
+TEST(Registry, AHandEditedHiveIsReadWholeAndWrittenBackWithEverythingInIt)
+{
+    const QByteArray edited = "REGEDIT4\r\n"
+                              "; settings of the board configurator\r\n"
+                              "\r\n"
+                              "[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n"
+                              "\"Kept\"=\"as it is\"\r\n"
+                              "\r\n"
+                              "[HKEY_CURRENT_USER\\Software\\Edited\\]\r\r\n"
+                              "\"Gateway\"=\"10.0.0.5:971\" ; the plant's gateway\r\n"
+                              "\"Semicolon\"=\"a;b\"\r\n"
+                              "typed by mistake\r\n"
+                              "\"Blob\"=hex:01,\\\r\n"
+                              "\r\n"
+                              "  ; inside the list\r\n"
+                              "  02\r\n";
+    WriteFile(Hive(), edited);
+    const QStringList aside = HiveFolderEntries(QStringLiteral("*.bad-*"));
+    QList<QByteArray> reports;
+    const THiveProblemHandler previous = SetHiveProblemHandler([&](const QByteArray &r) { reports.append(r); });
+
+    Key key;
+    ASSERT_EQ(OpenKeyEx(HKEY_CURRENT_USER, "Software\\Edited", KEY_ALL_ACCESS, &key.Handle), ERROR_SUCCESS);
+    EXPECT_EQ(Text(key.Handle, "Gateway"), "10.0.0.5:971");
+    EXPECT_EQ(Text(key.Handle, "Semicolon"), "a;b");
+    DWORD type = 0, size = 4;
+    char blob[4] = {};
+    ASSERT_EQ(QueryValueEx(key.Handle, "Blob", &type, blob, &size), ERROR_SUCCESS);
+    EXPECT_EQ(QByteArray(blob, int(size)), "\x01\x02");
+    // The operator hears of the skipped line once, not at every access.
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports[0].contains(A("строку 10"))) << FromAnsi(reports[0]).toStdString();
+
+    ASSERT_EQ(SetText(key.Handle, "Gateway", "10.0.0.6:971"), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(key.Handle, "Added", "1"), ERROR_SUCCESS);
+    EXPECT_EQ(reports.size(), 1);
+    EXPECT_EQ(FileBytes(Hive()), "REGEDIT4\r\n"
+                                 "; settings of the board configurator\r\n"
+                                 "\r\n"
+                                 "[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n"
+                                 "\"Kept\"=\"as it is\"\r\n"
+                                 "\r\n"
+                                 "[HKEY_CURRENT_USER\\Software\\Edited\\]\r\n"
+                                 "\"Gateway\"=\"10.0.0.6:971\" ; the plant's gateway\r\n"
+                                 "\"Semicolon\"=\"a;b\"\r\n"
+                                 "typed by mistake\r\n"
+                                 "\"Blob\"=hex:01,\\\r\n"
+                                 "\r\n"
+                                 "  ; inside the list\r\n"
+                                 "  02\r\n"
+                                 "\"Added\"=\"1\"\r\n");
+    EXPECT_EQ(HiveFolderEntries(QStringLiteral("*.bad-*")), aside);
+
+    // A line spoilt later is reported again, with its own number.
+    QByteArray spoilt = FileBytes(Hive());
+    spoilt.replace("\"Semicolon\"=\"a;b\"", "\"Semicolon\"=\"a;b");
+    WriteFile(Hive(), spoilt);
+    EXPECT_EQ(Text(key.Handle, "Gateway"), "10.0.0.6:971");
+    SetHiveProblemHandler(previous);
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_TRUE(reports[1].contains(A("строки 9, 10"))) << FromAnsi(reports[1]).toStdString();
+}
+
+TEST(Registry, AVersion5HiveIsReadAndWrittenBackInItsOwnFormat)
+{
+    WriteFile(Hive(), Utf16Export("Windows Registry Editor Version 5.00\r\n"
+                                  "\r\n"
+                                  "[HKEY_CURRENT_USER\\Software\\Wide]\r\n"
+                                  "\"Name\"=\"Сервер ТМ\"\r\n"
+                                  "\"Other\"=\"中文 ✓\"\r\n"
+                                  "\"Lines\"=\"one\\ntwo\"\r\n"
+                                  "\r\n"));
+    Key key;
+    ASSERT_EQ(OpenKeyEx(HKEY_CURRENT_USER, "Software\\Wide", KEY_ALL_ACCESS, &key.Handle), ERROR_SUCCESS);
+    EXPECT_EQ(Text(key.Handle, "Name"), A("Сервер ТМ"));
+    EXPECT_EQ(Text(key.Handle, "Lines"), "one\ntwo");
+    ASSERT_EQ(SetText(key.Handle, "Name", A("Сервер")), ERROR_SUCCESS);
+    EXPECT_EQ(FileBytes(Hive()), Utf16Export("Windows Registry Editor Version 5.00\r\n"
+                                             "\r\n"
+                                             "[HKEY_CURRENT_USER\\Software\\Wide]\r\n"
+                                             "\"Name\"=\"Сервер\"\r\n"
+                                             "\"Other\"=\"中文 ✓\"\r\n"
+                                             "\"Lines\"=\"one\\ntwo\"\r\n"
+                                             "\r\n"));
+
+    // UTF-8 is read as well, and written back as the editor writes 5.00.
+    WriteFile(Hive(), "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Wide]\n"
+                      "\"Name\"=\"Сервер\"\n");
+    ASSERT_EQ(SetText(key.Handle, "Added", "1"), ERROR_SUCCESS);
+    EXPECT_EQ(Text(key.Handle, "Name"), A("Сервер"));
+    EXPECT_EQ(FileBytes(Hive()), Utf16Export("Windows Registry Editor Version 5.00\r\n"
+                                             "[HKEY_CURRENT_USER\\Software\\Wide]\r\n"
+                                             "\"Name\"=\"Сервер\"\r\n"
+                                             "\"Added\"=\"1\"\r\n"));
+}
+
 TEST(Registry, WritersRacingOnAMalformedHiveLoseNothing)
 {
     // Each round: a hive that must be kept aside, and eight processes that
-    // each set a value of their own at once. Before the lock had a file of
-    // its own, values went missing or writers failed in about every other
-    // round.
+    // each set a value of their own at once. While the lock was held on the
+    // hive itself, values went missing and writers failed with 1013 in most
+    // of these rounds.
     const int rounds = 30, writers = 8;
     const QStringList asideBefore = HiveFolderEntries(QStringLiteral("HKEY_CURRENT_USER.reg.bad-*"));
     for (int round = 0; round < rounds; ++round) {
