@@ -7,10 +7,12 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
 #include <thread>
 
 using namespace Reg;
@@ -66,6 +68,18 @@ QByteArray Text(HKEY key, const QByteArray &name)
 QByteArray KeyOf(const QByteArray &path)
 {
     return "HKEY_CURRENT_USER\\" + path;
+}
+
+// The text as the registry editor exports it in the 5.00 format.
+QByteArray Utf16Export(const QByteArray &utf8)
+{
+    QStringEncoder encoder(QStringConverter::Utf16LE);
+    return "\xFF\xFE" + QByteArray(encoder.encode(QString::fromUtf8(utf8)));
+}
+
+QStringList HiveFolderEntries(const QString &pattern)
+{
+    return QDir(QFileInfo(Hive()).path()).entryList({pattern}, QDir::Files | QDir::Hidden);
 }
 } // namespace
 
@@ -205,6 +219,7 @@ TEST(Registry, KeysAreListedAndDeletedLeavesFirst)
 
 TEST(Registry, TheHiveFileIsARegistryEditorExport)
 {
+    QFile::remove(Hive());
     Key key;
     ASSERT_EQ(CreateKeyEx(HKEY_CURRENT_USER, "Software\\Orbastel\\V3721Conf\\MainWindow", 0, KEY_ALL_ACCESS,
                           &key.Handle),
@@ -245,7 +260,9 @@ TEST(Registry, ReadsAHiveWrittenByHand)
 
 TEST(Registry, AMalformedHiveIsKeptAsideAndReported)
 {
-    const QByteArray damaged = "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n\"a\"=\"unterminated\r\n";
+    // Text that does not decode on its third line.
+    const QByteArray damaged = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\Software]\r\n"
+                               "\"a\"=\"unterminated \xFF\r\n";
     WriteFile(Hive(), damaged);
     QList<QByteArray> reports;
     const THiveProblemHandler previous = SetHiveProblemHandler([&](const QByteArray &r) { reports.append(r); });
@@ -265,7 +282,7 @@ TEST(Registry, AMalformedHiveIsKeptAsideAndReported)
                                   .entryList({QStringLiteral("HKEY_CURRENT_USER.reg.bad-*")}, QDir::Files);
     ASSERT_EQ(aside.size(), 1);
     EXPECT_TRUE(reports[0].contains(ToAnsi(aside[0])));
-    EXPECT_TRUE(reports[0].contains("line 3"));
+    EXPECT_TRUE(reports[0].contains(A("(строка 3)"))) << FromAnsi(reports[0]).toStdString();
     EXPECT_EQ(FileBytes(QFileInfo(Hive()).path() + QLatin1Char('/') + aside[0]), damaged);
     EXPECT_EQ(Text(created.Handle, "v"), "1");
     EXPECT_FALSE(FileBytes(Hive()).contains("unterminated"));
@@ -274,12 +291,14 @@ TEST(Registry, AMalformedHiveIsKeptAsideAndReported)
 TEST(Registry, AnUnreadableHiveIsNotTouched)
 {
     // A folder where the hive should be: nothing can read or replace it.
+    QFile::remove(Hive());
     ASSERT_TRUE(QDir().mkpath(Hive()));
     WriteFile(Hive() + QStringLiteral("/keep"), "x");
     HKEY key = HKEY_NONE;
     EXPECT_NE(OpenKeyEx(HKEY_CURRENT_USER, "Software", KEY_READ, &key), ERROR_SUCCESS);
     EXPECT_NE(CreateKeyEx(HKEY_CURRENT_USER, "Software", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
     EXPECT_EQ(FileBytes(Hive() + QStringLiteral("/keep")), "x");
+    QDir(Hive()).removeRecursively();
 }
 
 TEST(Registry, ChangesOfAnotherProcessAreSeenAtOnce)
@@ -346,7 +365,7 @@ TEST(Registry, AWriterKilledAtAnyInstantLeavesTheOldOrTheNewHive)
         QThread::usleep(QRandomGenerator::global()->bounded(20000));
         ::kill(pid_t(writer.processId()), SIGKILL);
         ASSERT_TRUE(writer.waitForFinished(10000));
-        if (QFile::exists(Hive() + QStringLiteral(".new")))
+        if (!HiveFolderEntries(QStringLiteral("HKEY_CURRENT_USER.reg.new-*")).isEmpty())
             ++interrupted;
 
         const THiveParseResult hive = ParseHive(FileBytes(Hive()), "HKEY_CURRENT_USER");
@@ -356,6 +375,178 @@ TEST(Registry, AWriterKilledAtAnyInstantLeavesTheOldOrTheNewHive)
         ASSERT_EQ(big.size(), size) << "round " << round;
         EXPECT_EQ(big.count(big[0]), size) << "round " << round; // one whole version
     }
+    // The next write clears away what the killed writers left.
+    ASSERT_EQ(SetText(key.Handle, "Stable", "kept"), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(key.Handle, "Big", "done"), ERROR_SUCCESS);
+    EXPECT_EQ(HiveFolderEntries(QStringLiteral("HKEY_CURRENT_USER.reg.new*")), QStringList());
     RecordProperty("KillsDuringAWrite", interrupted);
     std::printf("kills that interrupted a write: %d of %d\n", interrupted, kills);
+}
+
+
+TEST(Registry, AHandEditedHiveIsReadWholeAndWrittenBackWithEverythingInIt)
+{
+    const QByteArray edited = "REGEDIT4\r\n"
+                              "; settings of the board configurator\r\n"
+                              "\r\n"
+                              "[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n"
+                              "\"Kept\"=\"as it is\"\r\n"
+                              "\r\n"
+                              "[HKEY_CURRENT_USER\\Software\\Edited\\]\r\r\n"
+                              "\"Gateway\"=\"10.0.0.5:971\" ; the plant's gateway\r\n"
+                              "\"Semicolon\"=\"a;b\"\r\n"
+                              "typed by mistake\r\n"
+                              "\"Blob\"=hex:01,\\\r\n"
+                              "\r\n"
+                              "  ; inside the list\r\n"
+                              "  02\r\n";
+    WriteFile(Hive(), edited);
+    const QStringList aside = HiveFolderEntries(QStringLiteral("*.bad-*"));
+    QList<QByteArray> reports;
+    const THiveProblemHandler previous = SetHiveProblemHandler([&](const QByteArray &r) { reports.append(r); });
+
+    Key key;
+    ASSERT_EQ(OpenKeyEx(HKEY_CURRENT_USER, "Software\\Edited", KEY_ALL_ACCESS, &key.Handle), ERROR_SUCCESS);
+    EXPECT_EQ(Text(key.Handle, "Gateway"), "10.0.0.5:971");
+    EXPECT_EQ(Text(key.Handle, "Semicolon"), "a;b");
+    DWORD type = 0, size = 4;
+    char blob[4] = {};
+    ASSERT_EQ(QueryValueEx(key.Handle, "Blob", &type, blob, &size), ERROR_SUCCESS);
+    EXPECT_EQ(QByteArray(blob, int(size)), "\x01\x02");
+    // The operator hears of the skipped line once, not at every access.
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(reports[0].contains(A("строку 10"))) << FromAnsi(reports[0]).toStdString();
+
+    ASSERT_EQ(SetText(key.Handle, "Gateway", "10.0.0.6:971"), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(key.Handle, "Added", "1"), ERROR_SUCCESS);
+    EXPECT_EQ(reports.size(), 1);
+    EXPECT_EQ(FileBytes(Hive()), "REGEDIT4\r\n"
+                                 "; settings of the board configurator\r\n"
+                                 "\r\n"
+                                 "[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n"
+                                 "\"Kept\"=\"as it is\"\r\n"
+                                 "\r\n"
+                                 "[HKEY_CURRENT_USER\\Software\\Edited\\]\r\n"
+                                 "\"Gateway\"=\"10.0.0.6:971\" ; the plant's gateway\r\n"
+                                 "\"Semicolon\"=\"a;b\"\r\n"
+                                 "typed by mistake\r\n"
+                                 "\"Blob\"=hex:01,\\\r\n"
+                                 "\r\n"
+                                 "  ; inside the list\r\n"
+                                 "  02\r\n"
+                                 "\"Added\"=\"1\"\r\n");
+    EXPECT_EQ(HiveFolderEntries(QStringLiteral("*.bad-*")), aside);
+
+    // A line spoilt later is reported again, with its own number.
+    QByteArray spoilt = FileBytes(Hive());
+    spoilt.replace("\"Semicolon\"=\"a;b\"", "\"Semicolon\"=\"a;b");
+    WriteFile(Hive(), spoilt);
+    EXPECT_EQ(Text(key.Handle, "Gateway"), "10.0.0.6:971");
+    SetHiveProblemHandler(previous);
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_TRUE(reports[1].contains(A("строки 9, 10"))) << FromAnsi(reports[1]).toStdString();
+}
+
+TEST(Registry, AVersion5HiveIsReadAndWrittenBackInItsOwnFormat)
+{
+    WriteFile(Hive(), Utf16Export("Windows Registry Editor Version 5.00\r\n"
+                                  "\r\n"
+                                  "[HKEY_CURRENT_USER\\Software\\Wide]\r\n"
+                                  "\"Name\"=\"Сервер ТМ\"\r\n"
+                                  "\"Other\"=\"中文 ✓\"\r\n"
+                                  "\"Lines\"=\"one\\ntwo\"\r\n"
+                                  "\r\n"));
+    Key key;
+    ASSERT_EQ(OpenKeyEx(HKEY_CURRENT_USER, "Software\\Wide", KEY_ALL_ACCESS, &key.Handle), ERROR_SUCCESS);
+    EXPECT_EQ(Text(key.Handle, "Name"), A("Сервер ТМ"));
+    EXPECT_EQ(Text(key.Handle, "Lines"), "one\ntwo");
+    ASSERT_EQ(SetText(key.Handle, "Name", A("Сервер")), ERROR_SUCCESS);
+    EXPECT_EQ(FileBytes(Hive()), Utf16Export("Windows Registry Editor Version 5.00\r\n"
+                                             "\r\n"
+                                             "[HKEY_CURRENT_USER\\Software\\Wide]\r\n"
+                                             "\"Name\"=\"Сервер\"\r\n"
+                                             "\"Other\"=\"中文 ✓\"\r\n"
+                                             "\"Lines\"=\"one\\ntwo\"\r\n"
+                                             "\r\n"));
+
+    // UTF-8 is read as well, and written back as the editor writes 5.00.
+    WriteFile(Hive(), "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Wide]\n"
+                      "\"Name\"=\"Сервер\"\n");
+    ASSERT_EQ(SetText(key.Handle, "Added", "1"), ERROR_SUCCESS);
+    EXPECT_EQ(Text(key.Handle, "Name"), A("Сервер"));
+    EXPECT_EQ(FileBytes(Hive()), Utf16Export("Windows Registry Editor Version 5.00\r\n"
+                                             "[HKEY_CURRENT_USER\\Software\\Wide]\r\n"
+                                             "\"Name\"=\"Сервер\"\r\n"
+                                             "\"Added\"=\"1\"\r\n"));
+}
+
+TEST(Registry, WritersRacingOnAMalformedHiveLoseNothing)
+{
+    // Each round: a hive that must be kept aside, and eight processes that
+    // each set a value of their own at once. While the lock was held on the
+    // hive itself, values went missing and writers failed with 1013 in most
+    // of these rounds.
+    const int rounds = 30, writers = 8;
+    const QStringList asideBefore = HiveFolderEntries(QStringLiteral("HKEY_CURRENT_USER.reg.bad-*"));
+    for (int round = 0; round < rounds; ++round) {
+        WriteFile(Hive(), "this is not a hive\r\n");
+        const QString key = QString::fromLatin1(KeyOf("Software\\Race" + QByteArray::number(round)));
+        std::vector<std::unique_ptr<QProcess>> tools;
+        for (int i = 0; i < writers; ++i) {
+            tools.push_back(std::make_unique<QProcess>());
+            tools.back()->start(Tool, {QStringLiteral("set"), key, QStringLiteral("V%1").arg(i), QString::number(i)});
+        }
+        for (auto &tool : tools) {
+            ASSERT_TRUE(tool->waitForFinished(60000));
+            EXPECT_EQ(tool->exitCode(), 0) << "round " << round << ": " << tool->readAllStandardError().constData();
+        }
+        Key race;
+        ASSERT_EQ(OpenKeyEx(HKEY_CURRENT_USER, "Software\\Race" + QByteArray::number(round), KEY_READ, &race.Handle),
+                  ERROR_SUCCESS)
+            << "round " << round;
+        for (int i = 0; i < writers; ++i)
+            EXPECT_EQ(Text(race.Handle, "V" + QByteArray::number(i)), QByteArray::number(i)) << "round " << round;
+    }
+    // The hive was kept aside once a round, and no writer left a file behind.
+    EXPECT_EQ(HiveFolderEntries(QStringLiteral("HKEY_CURRENT_USER.reg.bad-*")).size(), asideBefore.size() + rounds);
+    EXPECT_EQ(HiveFolderEntries(QStringLiteral("HKEY_CURRENT_USER.reg.new*")), QStringList());
+}
+
+TEST(RegTool, DeleteRemovesTheKeyTreeAndReportsSuccess)
+{
+    for (const char *path : {"Software\\Doomed\\A\\B", "Software\\Doomed\\C", "Software\\Kept"}) {
+        Key k;
+        ASSERT_EQ(CreateKeyEx(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &k.Handle), ERROR_SUCCESS);
+        ASSERT_EQ(SetText(k.Handle, "v", "1"), ERROR_SUCCESS);
+    }
+    Key root;
+    ASSERT_EQ(OpenKeyEx(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, &root.Handle), ERROR_SUCCESS);
+    ASSERT_EQ(SetText(root.Handle, "AtTheRoot", "1"), ERROR_SUCCESS);
+    const auto run = [](const QByteArray &key) {
+        QProcess tool;
+        tool.start(Tool, {QStringLiteral("delete"), QString::fromLatin1(key)});
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        return std::pair{tool.exitCode(), tool.readAllStandardError().toStdString()};
+    };
+    const auto doomed = run(KeyOf("Software\\Doomed"));
+    EXPECT_EQ(doomed.first, 0);
+    EXPECT_EQ(doomed.second, "");
+    HKEY none = HKEY_NONE;
+    EXPECT_EQ(OpenKeyEx(HKEY_CURRENT_USER, "Software\\Doomed", KEY_READ, &none), ERROR_FILE_NOT_FOUND);
+    Key kept;
+    ASSERT_EQ(OpenKeyEx(HKEY_CURRENT_USER, "Software\\Kept", KEY_READ, &kept.Handle), ERROR_SUCCESS);
+    EXPECT_EQ(Text(kept.Handle, "v"), "1");
+
+    const auto missing = run(KeyOf("Software\\Doomed"));
+    EXPECT_EQ(missing.first, 1);
+    EXPECT_EQ(missing.second, "reg-tool: delete failed with error 2\n");
+
+    // A root key cannot go: deleting it empties it, as RegDeleteTree does.
+    const auto all = run("HKEY_CURRENT_USER");
+    EXPECT_EQ(all.first, 0);
+    EXPECT_EQ(all.second, "");
+    DWORD subKeys = 1, values = 1;
+    ASSERT_EQ(QueryInfoKey(root.Handle, &subKeys, nullptr, &values, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(subKeys, 0u);
+    EXPECT_EQ(values, 0u);
 }

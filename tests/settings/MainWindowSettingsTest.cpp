@@ -7,6 +7,7 @@
 #include "platform/registry/Registry.h"
 #include "settings/FormStorage.h"
 #include "app/MainUnit.h"
+#include "support/Ansi.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/frmMainProbe.h"
 
@@ -365,10 +366,50 @@ TEST(MainWindowSettings, AMalformedHiveIsReportedAndTheSettingsStartAfresh)
         QApplication::processEvents();
         ASSERT_EQ(boxes.Boxes.size(), 1);
         EXPECT_EQ(boxes.Boxes[0].Icon, TMsgIcon::Warning);
-        EXPECT_TRUE(boxes.Boxes[0].Text.contains("has been kept as"));
+        EXPECT_TRUE(boxes.Boxes[0].Text.contains(A("не удалось прочитать (строка 1). Он сохранён как")));
         EXPECT_EQ(probe.leTMSName()->text(), QStringLiteral("TMS"));
         window.close();
     }
     EXPECT_EQ(RV::Get(Section, "leTMSName_Text"), "TMS");
     EXPECT_EQ(QDir(QFileInfo(hive).path()).entryList({QStringLiteral("*.bad-*")}).size(), 1);
+}
+
+TEST(MainWindowSettings, AHandEditedHiveIsReadAndItsSkippedLineShownOnce)
+{
+    const QString hive = Reg::HiveFilePath(Reg::HKEY_CURRENT_USER);
+    QDir().mkpath(QFileInfo(hive).path());
+    QFile file(hive);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("REGEDIT4\r\n"
+               "; written by hand\r\n"
+               "[HKEY_CURRENT_USER\\Software\\Orbastel\\V3721Conf\\MainWindow]\r\n"
+               "\"leKVIP_Text\"=\"10.0.0.9\" ; the plant's gateway\r\n"
+               "\"leTMSName_Text\"=\"TMS;2\"\r\n"
+               "leKVIP_Text=10.0.0.8\r\n");
+    file.close();
+    const QStringList aside = QDir(QFileInfo(hive).path()).entryList({QStringLiteral("*.bad-*")});
+    MessageBoxRecorder boxes;
+    {
+        TfrmMain window;
+        const TfrmMainProbe probe(window);
+        window.show();
+        QApplication::processEvents();
+        EXPECT_EQ(probe.leKVIP()->text(), QStringLiteral("10.0.0.9"));
+        EXPECT_EQ(probe.leTMSName()->text(), QStringLiteral("TMS;2"));
+        ASSERT_EQ(boxes.Boxes.size(), 1);
+        EXPECT_EQ(boxes.Boxes[0].Icon, TMsgIcon::Warning);
+        EXPECT_TRUE(boxes.Boxes[0].Text.contains(A("не удалось прочитать строку 6"))) << boxes.Boxes[0].Text.constData();
+        window.close();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(boxes.Boxes.size(), 1) << "the same line is not reported again when the settings are saved";
+    EXPECT_EQ(RV::Get(Section, "leKVIP_Text"), "10.0.0.9");
+    const QByteArray saved = [&] {
+        QFile written(hive);
+        return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    }();
+    EXPECT_TRUE(saved.startsWith("REGEDIT4\r\n; written by hand\r\n")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\"leKVIP_Text\"=\"10.0.0.9\" ; the plant's gateway\r\n")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\r\nleKVIP_Text=10.0.0.8\r\n")) << saved.constData();
+    EXPECT_EQ(QDir(QFileInfo(hive).path()).entryList({QStringLiteral("*.bad-*")}), aside);
 }

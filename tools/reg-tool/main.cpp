@@ -3,7 +3,8 @@
 //
 //   reg-tool query KEY [NAME]       print the values of KEY (or one value)
 //   reg-tool set KEY NAME TEXT      set a REG_SZ value, creating KEY
-//   reg-tool delete KEY             delete KEY and every key below it
+//   reg-tool delete KEY             delete KEY and every key below it (of a
+//                                   root key: every key and value in it)
 //   reg-tool fill KEY PREFIX COUNT  set PREFIX0 .. PREFIX<COUNT-1> to their numbers
 //   reg-tool churn KEY NAME SIZE    rewrite NAME forever with SIZE copies of
 //                                   one digit, the next digit each time
@@ -56,18 +57,31 @@ void PrintValue(const QByteArray &name, DWORD type, const QByteArray &data)
                 unsigned(type), shown.toLocal8Bit().constData());
 }
 
+// Deletes the key at `path` below `base` and every key below it, deepest
+// first. A root key itself cannot be deleted: for the empty path below a
+// root, its subkeys and values are deleted instead, as RegDeleteTree does.
 LONG DeleteTree(HKEY base, const QByteArray &path)
 {
     HKEY key = HKEY_NONE;
     if (LONG error = OpenKeyEx(base, path, KEY_ALL_ACCESS, &key))
         return error;
-    QList<QByteArray> names;
+    QList<QByteArray> subKeys, values;
     QByteArray name;
     for (DWORD i = 0; EnumKeyEx(key, i, &name) == ERROR_SUCCESS; ++i)
-        names.append(name);
-    for (const QByteArray &sub : names)
-        DeleteTree(key, sub);
+        subKeys.append(name);
+    if (path.isEmpty())
+        for (DWORD i = 0; EnumValue(key, i, &name, nullptr, nullptr) == ERROR_SUCCESS; ++i)
+            values.append(name);
+    LONG error = ERROR_SUCCESS;
+    for (const QByteArray &sub : subKeys)
+        if (!error)
+            error = DeleteTree(key, sub);
+    for (const QByteArray &value : values)
+        if (!error)
+            error = DeleteValue(key, value);
     CloseKey(key);
+    if (error || path.isEmpty())
+        return error;
     return DeleteKey(base, path);
 }
 } // namespace
@@ -86,8 +100,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "reg-tool: %s does not start with a root key\n", argv[2]);
         return 2;
     }
-    if (command == "delete")
-        return DeleteTree(root, path) ? Fail("delete", 2) : 0;
+    if (command == "delete") {
+        const LONG error = DeleteTree(root, path);
+        return error ? Fail("delete", error) : 0;
+    }
 
     HKEY key = HKEY_NONE;
     if (command == "query") {

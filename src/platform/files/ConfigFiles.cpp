@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -104,11 +105,25 @@ int Lock(int fd)
     }
 }
 
-// Writes the replacement beside the file and renames it over the file.
+// Removes what writers killed before their rename left behind. Only a
+// writer holding the lock has a temporary file, so under the lock every one
+// found is left over.
+void RemoveLeftTemporaries(const QString &path)
+{
+    const QFileInfo file(path);
+    const QDir folder = file.dir();
+    const QString prefix = file.fileName() + QStringLiteral(".new-");
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (name.startsWith(prefix))
+            ::unlink(QFile::encodeName(folder.filePath(name)).constData());
+}
+
+// Writes the replacement to a temporary file of this writer's own beside the
+// file and renames it over the file.
 int Replace(const QByteArray &path, const QByteArray &contents)
 {
-    const QByteArray temporary = path + ".new";
-    TFd out(::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    QByteArray temporary = path + ".new-XXXXXX";
+    TFd out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (out.Get() < 0)
         return errno;
     int error = WriteAll(out.Get(), contents);
@@ -148,33 +163,27 @@ int UpdateFileLocked(const QString &path, const std::function<TFileUpdate(const 
 {
     if (const int error = MakeFolders(QFileInfo(path).path()))
         return error;
-    const QByteArray name = QFile::encodeName(path);
-    TFd fd;
-    // The lock belongs to the file the name refers to: a writer that renamed
-    // a new version over it while we waited leaves us holding the lock of the
-    // old one, so check and start again.
-    for (;;) {
-        fd.Reset(::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-        if (fd.Get() < 0)
-            return errno;
-        struct stat held {};
-        if (::fstat(fd.Get(), &held) != 0)
-            return errno;
-        if (!S_ISREG(held.st_mode))
-            return EISDIR;
-        if (const int error = Lock(fd.Get()))
-            return error;
-        struct stat current {};
-        if (::stat(name.constData(), &current) == 0 && current.st_ino == held.st_ino && current.st_dev == held.st_dev)
-            break;
-    }
+    // The lock is held on a file of its own that is never renamed, so that
+    // it stays the same file while the file itself is replaced or moved away.
+    TFd lock(::open(QFile::encodeName(LockFilePath(path)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (lock.Get() < 0)
+        return errno;
+    if (const int error = Lock(lock.Get()))
+        return error;
+    RemoveLeftTemporaries(path);
     QByteArray contents;
-    if (const int error = ReadAll(fd.Get(), &contents))
+    const int error = ReadWholeFile(path, &contents);
+    if (error && error != ENOENT)
         return error;
     const TFileUpdate result = update(contents);
     if (result.Error)
         return result.Error;
     if (result.Replacement)
-        return Replace(name, *result.Replacement);
+        return Replace(QFile::encodeName(path), *result.Replacement);
     return 0;
+}
+
+QString LockFilePath(const QString &path)
+{
+    return path + QStringLiteral(".lock");
 }

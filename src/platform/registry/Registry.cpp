@@ -4,14 +4,18 @@
 #include "platform/files/ConfigFiles.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QDebug>
 #include <QFile>
+#include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 
 namespace Reg {
 namespace {
@@ -140,6 +144,40 @@ LONG ErrorFromErrno(int error, LONG otherwise)
     }
 }
 
+// Tells the operator of the lines skipped in a hive file. Every registry
+// call reads the file anew, and the skipped lines stay in it when it is
+// written back: the same lines are reported once, not at every call.
+void ReportSkippedLines(HKEY root, const std::vector<THiveSkippedLine> &skipped)
+{
+    QByteArray lines;
+    for (const THiveSkippedLine &line : skipped)
+        lines += line.Text + '\n';
+    {
+        static std::mutex lock;
+        static std::map<uintptr_t, QByteArray> reported;
+        std::lock_guard guard(lock);
+        QByteArray &last = reported[uintptr_t(root)];
+        if (last == lines)
+            return;
+        last = lines;
+    }
+    if (skipped.empty())
+        return;
+    const size_t shown = std::min<size_t>(skipped.size(), 10);
+    QStringList numbers;
+    for (size_t i = 0; i < shown; ++i)
+        numbers << QString::number(skipped[i].Line);
+    QString list = numbers.join(QStringLiteral(", "));
+    if (skipped.size() > shown)
+        list += QStringLiteral(" и ещё %1").arg(skipped.size() - shown);
+    const QString text = skipped.size() == 1
+                             ? QStringLiteral("В файле настроек %1 не удалось прочитать строку %2: она пропущена "
+                                              "и оставлена в файле как есть.")
+                             : QStringLiteral("В файле настроек %1 не удалось прочитать строки %2: они пропущены "
+                                              "и оставлены в файле как есть.");
+    Report(ToAnsi(text.arg(QDir::toNativeSeparators(HiveFilePath(root)), list)));
+}
+
 LONG LoadHive(HKEY root, THiveKey *hive)
 {
     QByteArray text;
@@ -151,6 +189,7 @@ LONG LoadHive(HKEY root, THiveKey *hive)
     THiveParseResult parsed = ParseHive(text, RootKeyName(root));
     if (!parsed.Ok)
         return ERROR_REGISTRY_CORRUPT;
+    ReportSkippedLines(root, parsed.Skipped);
     *hive = std::move(parsed.Root);
     return ERROR_SUCCESS;
 }
@@ -173,6 +212,7 @@ LONG ModifyHive(HKEY root, const std::function<LONG(THiveKey &hive, bool *change
     const QByteArray rootName = RootKeyName(root);
     LONG result = ERROR_SUCCESS;
     QByteArray report;
+    std::optional<std::vector<THiveSkippedLine>> skipped; // once the hive was read
     const int error = UpdateFileLocked(path, [&](const QByteArray &contents) -> TFileUpdate {
         THiveParseResult parsed = ParseHive(contents, rootName);
         if (!parsed.Ok) {
@@ -181,20 +221,24 @@ LONG ModifyHive(HKEY root, const std::function<LONG(THiveKey &hive, bool *change
                 result = ERROR_REGISTRY_CORRUPT;
                 return {};
             }
-            report = "The settings file " + ToAnsi(path) + " could not be read (line "
-                     + QByteArray::number(parsed.ErrorLine) + ": " + parsed.Error + "). It has been kept as "
-                     + ToAnsi(aside) + " and the settings start afresh.";
-            parsed.Root = THiveKey();
-            parsed.Root.Name = rootName;
+            report = ToAnsi(QStringLiteral("Файл настроек %1 не удалось прочитать (строка %2). Он сохранён как %3, "
+                                           "настройки начинаются заново.")
+                                .arg(QDir::toNativeSeparators(path))
+                                .arg(parsed.ErrorLine)
+                                .arg(QDir::toNativeSeparators(aside)));
+            parsed = ParseHive({}, rootName);
         }
+        skipped = parsed.Skipped;
         bool changed = false;
         result = change(parsed.Root, &changed);
         if (result != ERROR_SUCCESS || !changed)
             return {};
-        return {FormatHive(parsed.Root, rootName)};
+        return {FormatHive(parsed.Document, parsed.Root)};
     });
     if (!report.isEmpty())
         Report(report);
+    if (skipped)
+        ReportSkippedLines(root, *skipped);
     if (error)
         return ErrorFromErrno(error, ERROR_CANTWRITE);
     return result;

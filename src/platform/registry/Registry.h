@@ -8,16 +8,21 @@
 #include <functional>
 
 // Local stand-in for the Windows registry: one hive file per root key at
-// CONFIGDIR/registry/<ROOT>.reg (HKEY_CURRENT_USER.reg, ...) in the REGEDIT4
-// text form of Hive.h, where CONFIGDIR is $XDG_CONFIG_HOME or ~/.config.
-// The calls behave like their Windows namesakes (RegCreateKeyExA, ...) and
-// return Windows error codes. Nothing is cached: every call reads the hive
-// file, and every change is one locked read-modify-write that replaces the
-// file atomically, so several processes can use the registry at once and a
-// crash at any instant leaves either the old or the new hive.
+// CONFIGDIR/registry/<ROOT>.reg (HKEY_CURRENT_USER.reg, ...) in the registry
+// editor's text form of Hive.h, where CONFIGDIR is $XDG_CONFIG_HOME or
+// ~/.config. The calls behave like their Windows namesakes (RegCreateKeyExA,
+// ...) and return Windows error codes. Nothing is cached: every call reads
+// the hive file, and every change is one read-modify-write under the lock of
+// HKEY_CURRENT_USER.reg.lock that replaces the file atomically, so several
+// processes can use the registry at once and a crash at any instant leaves
+// either the old or the new hive.
 //
-// A hive file that does not parse is never overwritten: reading from it
-// fails with ERROR_REGISTRY_CORRUPT, and the first change renames it aside
+// A hand-edited hive file is read as the registry editor imports it; lines
+// the editor would skip are skipped, reported once through the problem
+// handler and kept in the file when it is written back, like comments,
+// sections of other root keys and the 5.00 format. A hive file that cannot
+// be read at all is never overwritten: reading from it fails with
+// ERROR_REGISTRY_CORRUPT, and the first change renames it aside
 // (HKEY_CURRENT_USER.reg.bad-<date>-<time>), reports that through the
 // problem handler and starts an empty hive.
 
@@ -95,8 +100,9 @@ QByteArray RootKeyName(HKEY root);
 HKEY RootKeyFromName(const QByteArray &name);
 QString HiveFilePath(HKEY root);
 
-// Receives the report of a hive file that had to be kept aside (a cp1251
-// text for the operator). The default handler writes it to the debug log.
+// Receives the report of a hive file that had to be kept aside, or of lines
+// of it that were skipped (a cp1251 text for the operator). The default
+// handler writes it to the debug log.
 using THiveProblemHandler = std::function<void(const QByteArray &report)>;
 THiveProblemHandler SetHiveProblemHandler(THiveProblemHandler handler);
 } // namespace Reg
