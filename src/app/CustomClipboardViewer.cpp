@@ -61,11 +61,7 @@ void TCustomClipboardViewer::AfterWindowCreated()
 
 void TCustomClipboardViewer::BeforeWindowDestroyed()
 {
-    if (FChained) {
-        ChangeClipboardChain(WindowHandle(), FNextViewer);
-        FChained = false;
-    }
-    FNextViewer = 0;
+    LeaveChain();
     TScrollBox::BeforeWindowDestroyed();
 }
 
@@ -116,11 +112,17 @@ void TCustomClipboardViewer::WMDestroyClipboard()
 
 void TCustomClipboardViewer::WMNCDestroy()
 {
+    LeaveChain();
+}
+
+// Takes the window out of the chain, its successor taking its place.
+void TCustomClipboardViewer::LeaveChain()
+{
     if (FChained) {
         ChangeClipboardChain(WindowHandle(), FNextViewer);
         FChained = false;
-        FNextViewer = 0;
     }
+    FNextViewer = 0;
 }
 
 void TCustomClipboardViewer::PassToNextViewer(uint32_t msg, uintptr_t wParam, intptr_t lParam)

@@ -12,11 +12,6 @@ TCollectionItem::~TCollectionItem()
     FCollection->Changed();
 }
 
-int TCollectionItem::Index() const
-{
-    return int(FCollection->FItems.indexOf(const_cast<TCollectionItem *>(this)));
-}
-
 QByteArray TCollectionItem::DisplayName() const
 {
     return metaObject()->className();

@@ -15,7 +15,6 @@ public:
     ~TCollectionItem() override;
 
     TCollection *Collection() const { return FCollection; }
-    int Index() const;
     // How the item is listed: the class name unless a kind of item knows
     // better.
     virtual QByteArray DisplayName() const;
@@ -41,7 +40,6 @@ public:
 
     void BeginUpdate() { ++FUpdateCount; }
     void EndUpdate();
-    int UpdateCount() const { return FUpdateCount; }
 
 protected:
     // Creates an item of the collection's kind (which adds itself).

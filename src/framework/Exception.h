@@ -10,7 +10,6 @@ public:
     explicit Exception(QByteArray message);
 
     const QByteArray &Message() const noexcept { return FMessage; }
-    void SetMessage(QByteArray message) { FMessage = std::move(message); }
     const char *what() const noexcept override { return FMessage.constData(); }
 
 private:

@@ -156,11 +156,6 @@ int TIdSocketHandle::ConnectPeer(int family)
     return result;
 }
 
-int TIdSocketHandle::ReceiveDatagram(void *buffer, int length, int flags, QByteArray &ip, int &port)
-{
-    return GlobalStack->SockRecvFrom(SocketHandle(), buffer, length, flags, ip, port);
-}
-
 void TIdSocketHandle::Assign(const TIdSocketHandle &source)
 {
     if (&source == this)

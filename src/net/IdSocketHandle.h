@@ -63,7 +63,6 @@ public:
     // Connects the socket to RemoteIP:RemotePort; on success reads back both
     // addresses. Returns the platform result.
     virtual int ConnectPeer(int family);
-    virtual int ReceiveDatagram(void *buffer, int length, int flags, QByteArray &ip, int &port);
 
     // Copies IP, Port, RemoteIP and RemotePort; never the socket.
     void Assign(const TIdSocketHandle &source);

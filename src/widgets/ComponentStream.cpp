@@ -20,9 +20,9 @@ EReadError InvalidStream()
     return EReadError("Invalid component stream");
 }
 
-QList<TComponentClass> &Registry()
+const QList<TComponentClass> &Registry()
 {
-    static QList<TComponentClass> registry = ProgramComponentClasses();
+    static const QList<TComponentClass> registry = ProgramComponentClasses();
     return registry;
 }
 
@@ -261,17 +261,6 @@ TPublishedProperty QtProperty(const char *name)
                 if (!o->setProperty(name, v))
                     throw EReadError(QByteArray("Invalid value for property ") + name);
             }};
-}
-
-void RegisterComponentClass(TComponentClass componentClass)
-{
-    QList<TComponentClass> &registry = Registry();
-    for (TComponentClass &cls : registry)
-        if (cls.ClassName == componentClass.ClassName) {
-            cls = std::move(componentClass);
-            return;
-        }
-    registry.append(std::move(componentClass));
 }
 
 const TComponentClass *FindComponentClass(const QString &className)

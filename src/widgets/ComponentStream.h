@@ -56,10 +56,8 @@ struct TComponentClass {
     QList<TPublishedProperty> Properties;
 };
 
-// The class registry. Controls publish Left, Top, Width and Height besides
-// the properties given here.
-void RegisterComponentClass(TComponentClass componentClass);
-// The classes the registry starts with: the program's own component classes.
+// The class registry: the program's own component classes. Controls publish
+// Left, Top, Width and Height besides the properties given here.
 QList<TComponentClass> ProgramComponentClasses();
 const TComponentClass *FindComponentClass(const QString &className);
 

@@ -44,7 +44,6 @@ public:
     bool FocusCell(int col, int row);
 
     // The first visible column and row.
-    int LeftCol() const { return FLeftCol; }
     int TopRow() const { return FTopRow; }
 
     TScrollStyle ScrollBars() const { return FScrollBars; }

@@ -54,7 +54,6 @@ public:
 
     // The window, created when needed.
     ClipboardApi::TWindowHandle Handle();
-    bool HandleAllocated() const { return FHandle != 0; }
     // The window if there is one, else 0.
     ClipboardApi::TWindowHandle WindowHandle() const { return FHandle; }
     // Destroys the window and creates a new one, as changing some window
