@@ -27,7 +27,6 @@ TfrmMain::TfrmMain(QWidget *parent) : TForm(parent)
     // the window's.
     move(DesignedPosition);
     FMemoAnchors = QMargins(0, 0, width() - Memo1->geometry().right() - 1, height() - Memo1->geometry().bottom() - 1);
-    Memo1->document()->setUndoRedoEnabled(false);
     FLogRepaint = new QTimer(this);
     FLogRepaint->setSingleShot(true);
     FLogRepaint->setInterval(LogRepaintMs);
@@ -83,7 +82,7 @@ void TfrmMain::LogAppend(const QByteArray &line)
         Memo1->setUpdatesEnabled(false);
         FLogRepaint->start();
     }
-    Memo1->appendPlainText(FromAnsi(line));
+    Memo1->AppendLine(line);
 }
 
 void TfrmMain::IdUDPServer1ListenerEnded(QObject *, const QByteArray &Reason)
