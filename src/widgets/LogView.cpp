@@ -154,14 +154,17 @@ void TLogView::Apply(TLogPosition from, TLogPosition to, const QByteArray &text,
 {
     const bool accessible = QAccessible::isActive();
     const QByteArray removed = accessible ? FStore.Text(from, to) : QByteArray();
+    const bool atEnd = IsAtEnd();
     FStore.Replace(from, to, text);
     FCursor = FAnchor = cursor;
     FPreferredX = -1;
     FindEnd();
-    if (FTop.Line >= FStore.LineCount())
+    if (atEnd || FTop.Line >= FStore.LineCount()) {
         FTop = FEndTop;
-    FTop.Row = std::min(FTop.Row, RowCount(FTop.Line) - 1);
-    FTop = std::min(FTop, FEndTop);
+    } else {
+        FTop.Row = std::min(FTop.Row, RowCount(FTop.Line) - 1);
+        FTop = std::min(FTop, FEndTop);
+    }
     SyncScrollBar();
     EnsureVisible(FCursor);
     RestartBlink();
@@ -440,11 +443,13 @@ void TLogView::SetTop(TRow top)
 void TLogView::SyncScrollBar()
 {
     QScrollBar *bar = verticalScrollBar();
-    FSyncingBar = true;
+    // A scroll bar that comes or goes resizes the viewport, which may bring
+    // this back here: the outer call ends the syncing.
+    const bool syncing = std::exchange(FSyncingBar, true);
     bar->setRange(0, int(std::min<qsizetype>(FEndTop.Line, INT_MAX)));
     bar->setPageStep(int(PageRows()));
     bar->setValue(int(std::min<qsizetype>(FTop.Line, INT_MAX)));
-    FSyncingBar = false;
+    FSyncingBar = syncing;
 }
 
 void TLogView::scrollContentsBy(int, int)

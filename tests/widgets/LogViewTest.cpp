@@ -259,6 +259,19 @@ TEST_F(LogViewTest, TheViewFollowsTheEndOnlyWhileItShowsIt)
     view.AppendLine("at the end");
     EXPECT_TRUE(view.IsAtEnd());
     EXPECT_FALSE(view.CharacterRect(view.Store().End()).isEmpty());
+
+    // The operator types into a line in sight until it wraps: the end has
+    // moved down a row, and the view still follows it.
+    view.AppendLine("short 1");
+    view.AppendLine("short 2");
+    view.SetCursorPosition({view.LineCount() - 2, 7});
+    const qsizetype rows = RowStarts(view.LineCount() - 2).size();
+    while (qsizetype(RowStarts(view.LineCount() - 2).size()) == rows)
+        Type(QStringLiteral(" typed"));
+    EXPECT_TRUE(view.IsAtEnd());
+    view.AppendLine("after the typing");
+    EXPECT_TRUE(view.IsAtEnd());
+    EXPECT_FALSE(view.CharacterRect(view.Store().End()).isEmpty());
 }
 
 // A resize wraps anew what is in sight: the end stays in sight when it was,
