@@ -670,7 +670,7 @@ bool TLogView::event(QEvent *event)
             QKeySequence::SelectStartOfDocument, QKeySequence::SelectEndOfDocument, QKeySequence::MoveToNextWord,
             QKeySequence::MoveToPreviousWord, QKeySequence::SelectNextWord, QKeySequence::SelectPreviousWord};
         const bool typing = !key->text().isEmpty() && key->text().at(0).isPrint()
-            && !(key->modifiers() & Qt::ControlModifier);
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
         if (typing || std::any_of(std::begin(editing), std::end(editing), [&](auto k) { return key->matches(k); })) {
             event->accept();
             return true;

@@ -33,13 +33,6 @@ qsizetype TLogWrap::RowEnd(QByteArrayView line, qsizetype start) const
     return line.size();
 }
 
-void TLogWrap::RowStarts(QByteArrayView line, std::vector<qsizetype> &starts) const
-{
-    starts.assign(1, 0);
-    for (qsizetype start = RowEnd(line, 0); start < line.size(); start = RowEnd(line, start))
-        starts.push_back(start);
-}
-
 qsizetype TLogWrap::RowCount(QByteArrayView line) const
 {
     qsizetype rows = 1;

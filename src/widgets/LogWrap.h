@@ -4,7 +4,6 @@
 #include <QFont>
 
 #include <array>
-#include <vector>
 
 class QPaintDevice;
 
@@ -22,8 +21,7 @@ public:
 
     // Where the row that starts at `start` ends (where the next one starts).
     qsizetype RowEnd(QByteArrayView line, qsizetype start) const;
-    // The start of every row of a line; an empty line is one row.
-    void RowStarts(QByteArrayView line, std::vector<qsizetype> &starts) const;
+    // The rows of a line; an empty line is one row.
     qsizetype RowCount(QByteArrayView line) const;
 
 private:

@@ -98,8 +98,9 @@ TEST(LogStore, EditsAnywhereMatchThePlainText)
         text.replace(from, length, inserted);
         ASSERT_EQ(store.OffsetOf(end), from + inserted.size()) << "edit " << edit;
         ASSERT_EQ(store.CharacterCount(), text.size()) << "edit " << edit;
-        if (edit % 100 == 0)
+        if (edit % 100 == 0) {
             ASSERT_EQ(store.Text(), text) << "edit " << edit;
+        }
         // Lines appended after edits go after the last, as the program adds them.
         if (edit % 10 == 0) {
             store.AppendLine("appended");
