@@ -29,7 +29,6 @@ TfrmMain::TfrmMain(QWidget *parent) : TForm(parent), FUi(std::make_unique<Ui::fr
     move(DesignedPosition);
     const QRect memo = FUi->Memo1->geometry();
     FMemoAnchors = QMargins(0, 0, width() - memo.right() - 1, height() - memo.bottom() - 1);
-    FUi->Memo1->document()->setUndoRedoEnabled(false);
     FLogRepaint = new QTimer(this);
     FLogRepaint->setSingleShot(true);
     FLogRepaint->setInterval(LogRepaintMs);
@@ -85,7 +84,7 @@ void TfrmMain::LogAppend(const QByteArray &line)
         FUi->Memo1->setUpdatesEnabled(false);
         FLogRepaint->start();
     }
-    FUi->Memo1->appendPlainText(FromAnsi(line));
+    FUi->Memo1->AppendLine(line);
 }
 
 void TfrmMain::IdUDPServer1ListenerEnded(QObject *, const QByteArray &Reason)

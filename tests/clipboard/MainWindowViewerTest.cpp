@@ -7,8 +7,8 @@
 #include "support/ClipboardContent.h"
 #include "support/PrivateSettings.h"
 #include "support/frmMainProbe.h"
+#include "support/Screenshot.h"
 
-#include <QDir>
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
 
@@ -23,14 +23,6 @@ QList<QWidget *> TabChainAfter(QWidget *from, int count)
         if (w->focusPolicy() & Qt::TabFocus)
             chain << w;
     return chain;
-}
-
-// Saves a picture of the window when V3721_SCREENSHOT_DIR names a folder.
-void Keep(const QImage &image, const char *name)
-{
-    const QString dir = qEnvironmentVariable("V3721_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        image.save(QDir(dir).filePath(QLatin1String(name)));
 }
 } // namespace
 
@@ -86,7 +78,7 @@ TEST(MainWindowViewer, ScreenshotsShowTextImageAndPalettePreviews)
 
     SetText(QStringLiteral("#TC0:1:1"));
     QImage shot = window.grab().toImage();
-    Keep(shot, "main-text.png");
+    KeepScreenshot(shot, "main-text.png");
     EXPECT_EQ(shot.pixelColor(client.topLeft() + QPoint(2, 2)), ToQColor(clWindow)) << "the text field's background";
 
     // Text offered only in a character set of its own.
@@ -96,7 +88,7 @@ TEST(MainWindowViewer, ScreenshotsShowTextImageAndPalettePreviews)
         return data;
     }());
     shot = window.grab().toImage();
-    Keep(shot, "main-charset-text.png");
+    KeepScreenshot(shot, "main-charset-text.png");
     const auto *memo = qobject_cast<const QPlainTextEdit *>(viewer->Preview());
     ASSERT_NE(memo, nullptr);
     EXPECT_EQ(memo->toPlainText(), QStringLiteral("#TC0:1:1 Пуск"));
@@ -114,7 +106,7 @@ TEST(MainWindowViewer, ScreenshotsShowTextImageAndPalettePreviews)
         return data;
     }());
     shot = window.grab().toImage();
-    Keep(shot, "main-image.png");
+    KeepScreenshot(shot, "main-image.png");
     EXPECT_EQ(shot.pixelColor(client.center()), QColor(200, 0, 0));
     EXPECT_EQ(shot.pixelColor(client.topLeft() + QPoint(1, 1)), ToQColor(clBtnFace)) << "around the image: button face";
 
@@ -123,7 +115,7 @@ TEST(MainWindowViewer, ScreenshotsShowTextImageAndPalettePreviews)
         entries.push_back({uint8_t(i * 16), uint8_t(255 - i * 16), uint8_t(i % 2 * 255), 0});
     Set(Data({{QStringLiteral("CF_PALETTE"), PaletteBlock(entries)}}));
     shot = window.grab().toImage();
-    Keep(shot, "main-palette.png");
+    KeepScreenshot(shot, "main-palette.png");
     ASSERT_NE(qobject_cast<TPaletteGrid *>(viewer->Preview()), nullptr);
     EXPECT_EQ(shot.pixelColor(client.topLeft() + QPoint(10, 10)), QColor(0, 255, 0)) << "the first swatch";
     EXPECT_EQ(shot.pixelColor(client.topLeft() + QPoint(30, 10)), QColor(16, 239, 255)) << "the second swatch";

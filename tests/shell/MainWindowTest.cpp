@@ -6,8 +6,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -102,8 +100,8 @@ TEST(MainWindow, LogAppendsLinesInCp1251)
     const TfrmMainProbe probe(window);
     window.LogAppend("47 52 ");
     window.LogAppend(A("Несовпадение MAC-адреса"));
-    EXPECT_EQ(probe.LogText(), QStringLiteral("47 52 \nНесовпадение MAC-адреса"));
-    EXPECT_FALSE(probe.Memo1()->document()->isUndoRedoEnabled());
+    EXPECT_EQ(probe.Memo1()->toPlainText(), QStringLiteral("47 52 \nНесовпадение MAC-адреса"));
+    EXPECT_FALSE(probe.Memo1()->IsUndoAvailable()); // the program's lines are not the operator's edits
 }
 
 // The log keeps what the operator typed or deleted, follows its end while it
@@ -126,7 +124,7 @@ TEST(MainWindow, LogAppendFollowsTheEndOnlyWhenTheOperatorIsThere)
     QCoreApplication::processEvents();
     ASSERT_GT(bar->maximum(), 100);
     EXPECT_EQ(bar->value(), bar->maximum());
-    EXPECT_EQ(probe.Memo1()->cursorForPosition(QPoint(2, probe.Memo1()->viewport()->height() - 4)).block().text(),
+    EXPECT_EQ(probe.Memo1()->LineText(probe.Memo1()->PositionAt(QPoint(2, probe.Memo1()->viewport()->height() - 4)).Line),
               QStringLiteral("199"));
 
     bar->setValue(10);
@@ -134,8 +132,8 @@ TEST(MainWindow, LogAppendFollowsTheEndOnlyWhenTheOperatorIsThere)
     window.LogAppend("while scrolled back");
     EXPECT_EQ(bar->value(), 10);
     EXPECT_EQ(bar->maximum(), maximum + 1);
-    EXPECT_EQ(probe.Memo1()->document()->lastBlock().text(), QStringLiteral("while scrolled back"));
-    EXPECT_EQ(probe.Memo1()->document()->blockCount(), 202);
+    EXPECT_EQ(probe.Memo1()->LineText(probe.Memo1()->LineCount() - 1), QStringLiteral("while scrolled back"));
+    EXPECT_EQ(probe.Memo1()->LineCount(), 202);
 }
 
 namespace {
@@ -184,7 +182,7 @@ TEST(MainWindow, LogRepaintsABurstAFewTimesAndShowsItsEnd)
     const int paintsDuringBurst = paints;
     EXPECT_TRUE(QTest::qWaitFor([&] { return paints > paintsDuringBurst; }, 10000));
     EXPECT_TRUE(probe.Memo1()->updatesEnabled());
-    EXPECT_EQ(probe.Memo1()->document()->lastBlock().text().right(4), QStringLiteral(" 199"));
+    EXPECT_EQ(probe.Memo1()->LineText(probe.Memo1()->LineCount() - 1).right(4), QStringLiteral(" 199"));
 }
 
 TEST(ErrorDisplay, TitleAndFullStopRules)

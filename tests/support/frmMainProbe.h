@@ -8,8 +8,8 @@
 #include "settings/FormStorage.h"
 #include "widgets/CheckBox.h"
 #include "widgets/LabeledEdit.h"
+#include "widgets/LogView.h"
 
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
@@ -34,7 +34,7 @@ public:
     QPushButton *Button1() const { return ChildNamed<QPushButton>(FForm, "Button1"); }
     TCheckBox *cbPLDKv2() const { return ChildNamed<TCheckBox>(FForm, "cbPLDKv2"); }
     TClipboardViewer *ClipboardViewer1() const { return ChildNamed<TClipboardViewer>(FForm, "ClipboardViewer1"); }
-    QPlainTextEdit *Memo1() const { return ChildNamed<QPlainTextEdit>(FForm, "Memo1"); }
+    TLogView *Memo1() const { return ChildNamed<TLogView>(FForm, "Memo1"); }
 
     // The log as the operator reads it: its whole text, and its lines (none
     // while it is empty).
