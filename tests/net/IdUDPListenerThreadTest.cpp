@@ -43,9 +43,9 @@ class ListenerTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        TIdSocketHandle *binding = Server.Bindings().Add();
-        binding->SetIP("127.0.0.1");
-        binding->SetPort(0);
+        TIdSocketHandle *listening = Server.Bindings().Add();
+        listening->SetIP("127.0.0.1");
+        listening->SetPort(0);
         Server.OnUDPRead = [this](QObject *sender, TMemoryStream &data, TIdSocketHandle &binding) {
             EXPECT_EQ(sender, &Server);
             std::lock_guard lock(Lock);
