@@ -203,7 +203,7 @@ void BM_TimerDuringFlood(benchmark::State &state)
         ticks.reserve(2000);
         QTimer timer;
         timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [&] { ticks.push_back(Now()); });
+        QObject::connect(&timer, &QTimer::timeout, &timer, [&] { ticks.push_back(Now()); });
         timer.start(10);
         const double stolenBefore = StolenMilliseconds();
         run.Report(state, run.Run(64, 0));

@@ -100,8 +100,9 @@ std::unique_ptr<TGatewaySimulator> Gateway;
 void MeasureIdle(benchmark::State &state)
 {
     int loopWakeUps = 0;
-    const QMetaObject::Connection counting = QObject::connect(
-        QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [&] { ++loopWakeUps; });
+    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+    const QMetaObject::Connection counting =
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, dispatcher, [&] { ++loopWakeUps; });
     QElapsedTimer elapsed;
     elapsed.start();
     const int64_t wakeUpsBefore = ProcessWakeUps();

@@ -314,7 +314,7 @@ void TCustomClipboardViewer::BuildComponent()
 void TCustomClipboardViewer::BuildPaletteGrid()
 {
     auto *grid = new TPaletteGrid(Client());
-    grid->SetBorderStyle(bsNone);
+    grid->SetBorderStyle(TDrawGrid::bsNone);
     SetAlign(grid, alClient);
     FPreview = grid;
     PlaceInTabOrder(grid);

@@ -7,7 +7,6 @@
 class QPainter;
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
-enum TBorderStyle { bsNone, bsSingle };
 
 // What PaintCell is told about a cell.
 enum TGridDrawState : unsigned {
@@ -24,6 +23,8 @@ class TDrawGrid : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
+    enum TBorderStyle { bsNone, bsSingle };
+
     explicit TDrawGrid(QWidget *parent = nullptr);
 
     int DefaultColWidth() const { return FDefaultColWidth; }

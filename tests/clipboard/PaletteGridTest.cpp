@@ -23,7 +23,7 @@ struct TPalette {
 std::unique_ptr<TPaletteGrid> Grid(int columns, int extra = 0)
 {
     auto grid = std::make_unique<TPaletteGrid>();
-    grid->SetBorderStyle(bsNone);
+    grid->SetBorderStyle(TDrawGrid::bsNone);
     grid->resize(TPaletteGrid::ScrollBarWidth() + columns * 20 + extra, 300);
     grid->show();
     return grid;
@@ -198,7 +198,7 @@ TEST(PaletteGrid, InAContainerThatItFillsItKeepsTheContainersSizeAndScrolls)
     box.resize(120, 70);
     box.show();
     auto *grid = new TPaletteGrid(box.Client());
-    grid->SetBorderStyle(bsNone);
+    grid->SetBorderStyle(TDrawGrid::bsNone);
     SetAlign(grid, alClient);
     grid->show();
     grid->LoadPalette(palette.Handle);

@@ -43,9 +43,9 @@ class ListenerTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        TIdSocketHandle *binding = Server.Bindings().Add();
-        binding->SetIP("127.0.0.1");
-        binding->SetPort(0);
+        TIdSocketHandle *listening = Server.Bindings().Add();
+        listening->SetIP("127.0.0.1");
+        listening->SetPort(0);
         Server.OnUDPRead = [this](QObject *sender, TMemoryStream &data, TIdSocketHandle &binding) {
             EXPECT_EQ(sender, &Server);
             std::lock_guard lock(Lock);
@@ -221,7 +221,7 @@ TEST_F(ListenerTest, DatagramsKeepComingWhileAModalDialogIsOpen)
     Activate();
     bool allDuringDialog = false;
     QDialog dialog;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, &dialog, [&] {
         for (const char *text : {"a", "b", "c"})
             Peer.SendTo(Port, text);
     });
@@ -256,7 +256,7 @@ TEST_F(ListenerTest, AHandlerMayOpenAMessageBox)
             Peer.SendTo(Port, "next");
             // Closes the box once it is there.
             QTimer closer;
-            QObject::connect(&closer, &QTimer::timeout, [] {
+            QObject::connect(&closer, &QTimer::timeout, &closer, [] {
                 if (QWidget *box = QApplication::activeModalWidget())
                     box->close();
             });

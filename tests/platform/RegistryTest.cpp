@@ -111,7 +111,7 @@ TEST(Registry, CreatesAndOpensKeysByPath)
 
     // A key opened relative to another, and the empty path for the key itself.
     Key sub, self;
-    ASSERT_EQ(CreateKeyEx(opened.Handle == HKEY_NONE ? created.Handle : created.Handle, "MainWindow", 0,
+    ASSERT_EQ(CreateKeyEx(created.Handle, "MainWindow", 0,
                           KEY_ALL_ACCESS, &sub.Handle, &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(OpenKeyEx(created.Handle, "", KEY_READ, &self.Handle), ERROR_SUCCESS);

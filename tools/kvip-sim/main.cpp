@@ -136,7 +136,8 @@ std::optional<TPeer> ParsePeer(const std::string &text, uint16_t defaultPort)
     if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
         return std::nullopt;
     TPeer peer;
-    peer.Address = *reinterpret_cast<const sockaddr_in *>(found->ai_addr);
+    // An AF_INET answer holds a sockaddr_in behind the less aligned sockaddr.
+    std::memcpy(&peer.Address, found->ai_addr, sizeof peer.Address);
     peer.Address.sin_port = htons(port);
     freeaddrinfo(found);
     return peer;

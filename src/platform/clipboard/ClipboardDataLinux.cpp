@@ -460,9 +460,8 @@ void WatchSystemClipboard()
     if (!clipboard || watched == clipboard)
         return;
     watched = clipboard;
-    TClipboardState &state = State();
-    state.Formats.reset();
-    state.Targets = QGuiApplication::platformName() == QLatin1String("xcb")
+    State().Formats.reset();
+    State().Targets = QGuiApplication::platformName() == QLatin1String("xcb")
                         ? new TX11ClipboardTargets(clipboard, FormatsAnswered)
                         : nullptr;
     QObject::connect(clipboard, &QClipboard::dataChanged, clipboard, [] {
