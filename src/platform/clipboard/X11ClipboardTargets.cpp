@@ -1,4 +1,5 @@
 #include "platform/clipboard/X11ClipboardTargets.h"
+#include "platform/x11/XcbReply.h"
 
 #include <QDeadlineTimer>
 #include <QScopeGuard>
@@ -17,15 +18,6 @@
 namespace ClipboardApi {
 
 namespace {
-template <class T>
-using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <class T>
-XcbReply<T> Own(T *reply)
-{
-    return XcbReply<T>(reply, &std::free);
-}
-
 struct TQuestionResult {
     enum { Cancelled, NoConnection, Answered } Kind = Answered;
     QStringList MimeTypes;

@@ -1,4 +1,5 @@
 #include "platform/foreground/ForegroundWindow.h"
+#include "platform/x11/XcbReply.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -9,15 +10,6 @@
 #include <xcb/xcb.h>
 
 namespace {
-template <class T>
-using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <class T>
-XcbReply<T> Own(T *reply)
-{
-    return XcbReply<T>(reply, &std::free);
-}
-
 // Qt's own X11 connection; none on other platforms.
 xcb_connection_t *X11Connection()
 {
