@@ -17,15 +17,21 @@
 namespace {
 const QByteArray MailslotPrefix = "\\\\.\\mailslot\\";
 
-bool FillAddress(const QString &path, sockaddr_un &address)
+// The socket file of a mailslot path and its socket address, or the error
+// of a name that is invalid or too long for a socket address.
+uint32_t SocketAddress(const QByteArray &mailslotPath, QString &path, sockaddr_un &address)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const std::optional<QString> file = MailslotSocketPath(mailslotPath);
+    if (!file)
+        return MailslotError::InvalidName;
+    const QByteArray native = QFile::encodeName(*file);
     if (native.size() >= qsizetype(sizeof(address.sun_path)))
-        return false;
+        return MailslotError::FilenameTooLong;
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, native.constData(), native.size());
-    return true;
+    path = *file;
+    return MailslotError::Success;
 }
 
 int NewSocket()
@@ -95,12 +101,10 @@ TMailslotClient::~TMailslotClient()
 uint32_t TMailslotClient::Open(const QByteArray &mailslotPath)
 {
     Close();
-    const std::optional<QString> path = MailslotSocketPath(mailslotPath);
-    if (!path)
-        return MailslotError::InvalidName;
+    QString path;
     sockaddr_un address;
-    if (!FillAddress(*path, address))
-        return MailslotError::FilenameTooLong;
+    if (const uint32_t error = SocketAddress(mailslotPath, path, address))
+        return error;
     FSocket = NewSocket();
     if (FSocket < 0)
         return WindowsErrorFromErrno(errno);
@@ -151,15 +155,13 @@ TMailslotServer::~TMailslotServer()
 uint32_t TMailslotServer::Create(const QByteArray &mailslotPath)
 {
     Close();
-    const std::optional<QString> path = MailslotSocketPath(mailslotPath);
-    if (!path)
-        return MailslotError::InvalidName;
+    QString path;
     sockaddr_un address;
-    if (!FillAddress(*path, address))
-        return MailslotError::FilenameTooLong;
+    if (const uint32_t error = SocketAddress(mailslotPath, path, address))
+        return error;
 
     // Create every folder from RUNDIR down, private to this user.
-    const QString folder = QFileInfo(*path).absolutePath();
+    const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return MailslotError::PathNotFound;
     for (QString dir = folder; dir.size() >= MailslotDirectory().size(); dir = QFileInfo(dir).absolutePath())
@@ -191,7 +193,7 @@ uint32_t TMailslotServer::Create(const QByteArray &mailslotPath)
         }
     }
     FSocket = fd;
-    FPath = *path;
+    FPath = path;
     return MailslotError::Success;
 }
 
