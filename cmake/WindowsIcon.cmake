@@ -1,0 +1,20 @@
+# The program's icon for Windows (V3721_ICO): rendered from the SVG in the
+# sizes Explorer, the taskbar and the Start menu ask for, packed into one
+# .ico. Host tools: rsvg-convert (librsvg2-bin) and icotool (icoutils).
+find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+find_program(ICOTOOL icotool REQUIRED)
+set(icon_svg ${PROJECT_SOURCE_DIR}/data/icons/v3721conf.svg)
+set(icon_dir ${CMAKE_BINARY_DIR}/icon)
+set(V3721_ICO ${icon_dir}/v3721conf.ico)
+set(icon_pngs)
+foreach(size 16 24 32 48 64 256)
+  set(png ${icon_dir}/v3721conf-${size}.png)
+  add_custom_command(OUTPUT ${png}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${icon_dir}
+    COMMAND ${RSVG_CONVERT} --width ${size} --height ${size} --output ${png} ${icon_svg}
+    DEPENDS ${icon_svg} VERBATIM)
+  list(APPEND icon_pngs ${png})
+endforeach()
+add_custom_command(OUTPUT ${V3721_ICO}
+  COMMAND ${ICOTOOL} --create --output ${V3721_ICO} ${icon_pngs}
+  DEPENDS ${icon_pngs} VERBATIM)

@@ -1,0 +1,42 @@
+# The Windows installer (NSIS) and a zip of the same files, made by
+# "cpack" in the Windows build folder: the program and the two tools an
+# operator needs beside it (the TM server mailslot receiver and the gateway
+# simulator), the Qt libraries and plugins the program loads, and the MinGW
+# runtime. The Start menu entry carries the program's own icon.
+install(TARGETS v3721conf kvip-sim tms-mailslot RUNTIME DESTINATION bin)
+
+set(qt_prefix ${QT_WINDOWS_PREFIX})
+install(FILES
+  ${qt_prefix}/bin/Qt6Core.dll ${qt_prefix}/bin/Qt6Gui.dll ${qt_prefix}/bin/Qt6Widgets.dll
+  DESTINATION bin)
+# Qt looks for its plugins beside the executable.
+install(FILES ${qt_prefix}/plugins/platforms/qwindows.dll DESTINATION bin/platforms)
+install(FILES ${qt_prefix}/plugins/styles/qwindowsvistastyle.dll DESTINATION bin/styles)
+
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
+  OUTPUT_VARIABLE libstdcxx OUTPUT_STRIP_TRAILING_WHITESPACE)
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libgcc_s_seh-1.dll
+  OUTPUT_VARIABLE libgcc OUTPUT_STRIP_TRAILING_WHITESPACE)
+find_file(LIBWINPTHREAD libwinpthread-1.dll PATH_SUFFIXES lib bin REQUIRED)
+foreach(dll ${libstdcxx} ${libgcc})
+  if(NOT IS_ABSOLUTE ${dll} OR NOT EXISTS ${dll})
+    message(FATAL_ERROR "The MinGW runtime library ${dll} was not found")
+  endif()
+endforeach()
+install(FILES ${libstdcxx} ${libgcc} ${LIBWINPTHREAD} DESTINATION bin)
+
+set(CPACK_GENERATOR NSIS ZIP)
+set(CPACK_PACKAGE_NAME v3721conf)
+set(CPACK_PACKAGE_VENDOR Orbastel)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "V3721 board configurator")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY "V3721Conf")
+set(CPACK_PACKAGE_FILE_NAME "v3721conf-${PROJECT_VERSION}-windows-x86_64")
+set(CPACK_PACKAGE_EXECUTABLES v3721conf "V3721 board configurator")
+set(CPACK_NSIS_DISPLAY_NAME "V3721 board configurator")
+set(CPACK_NSIS_PACKAGE_NAME "V3721 board configurator")
+set(CPACK_NSIS_MUI_ICON ${V3721_ICO})
+set(CPACK_NSIS_MUI_UNIICON ${V3721_ICO})
+set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\v3721conf.exe")
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY bin)
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+include(CPack)
