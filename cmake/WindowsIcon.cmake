@@ -6,15 +6,20 @@ find_program(ICOTOOL icotool REQUIRED)
 set(icon_svg ${PROJECT_SOURCE_DIR}/data/icons/v3721conf.svg)
 set(icon_dir ${CMAKE_BINARY_DIR}/icon)
 set(V3721_ICO ${icon_dir}/v3721conf.ico)
-set(icon_pngs)
+# Small sizes as bitmaps, the largest as PNG inside the .ico.
+set(icon_bitmaps)
 foreach(size 16 24 32 48 64 256)
   set(png ${icon_dir}/v3721conf-${size}.png)
   add_custom_command(OUTPUT ${png}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${icon_dir}
     COMMAND ${RSVG_CONVERT} --width ${size} --height ${size} --output ${png} ${icon_svg}
     DEPENDS ${icon_svg} VERBATIM)
-  list(APPEND icon_pngs ${png})
+  if(size EQUAL 256)
+    set(icon_png ${png})
+  else()
+    list(APPEND icon_bitmaps ${png})
+  endif()
 endforeach()
 add_custom_command(OUTPUT ${V3721_ICO}
-  COMMAND ${ICOTOOL} --create --output ${V3721_ICO} ${icon_pngs}
-  DEPENDS ${icon_pngs} VERBATIM)
+  COMMAND ${ICOTOOL} --create --output ${V3721_ICO} ${icon_bitmaps} --raw=${icon_png}
+  DEPENDS ${icon_bitmaps} ${icon_png} VERBATIM)

@@ -13,17 +13,18 @@ install(FILES
 install(FILES ${qt_prefix}/plugins/platforms/qwindows.dll DESTINATION bin/platforms)
 install(FILES ${qt_prefix}/plugins/styles/qwindowsvistastyle.dll DESTINATION bin/styles)
 
-execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
-  OUTPUT_VARIABLE libstdcxx OUTPUT_STRIP_TRAILING_WHITESPACE)
-execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libgcc_s_seh-1.dll
-  OUTPUT_VARIABLE libgcc OUTPUT_STRIP_TRAILING_WHITESPACE)
-find_file(LIBWINPTHREAD libwinpthread-1.dll PATH_SUFFIXES lib bin REQUIRED)
-foreach(dll ${libstdcxx} ${libgcc})
-  if(NOT IS_ABSOLUTE ${dll} OR NOT EXISTS ${dll})
-    message(FATAL_ERROR "The MinGW runtime library ${dll} was not found")
+# The MinGW runtime, where the compiler itself finds it.
+set(mingw_runtime)
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+    message(FATAL_ERROR "The compiler does not know the MinGW runtime library ${dll}")
   endif()
+  get_filename_component(path ${path} REALPATH)
+  list(APPEND mingw_runtime ${path})
 endforeach()
-install(FILES ${libstdcxx} ${libgcc} ${LIBWINPTHREAD} DESTINATION bin)
+install(FILES ${mingw_runtime} DESTINATION bin)
 
 set(CPACK_GENERATOR NSIS ZIP)
 set(CPACK_PACKAGE_NAME v3721conf)
