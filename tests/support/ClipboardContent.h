@@ -13,24 +13,15 @@
 #include <utility>
 #include <vector>
 
-// Puts MIME data on the (offscreen, in-process) system clipboard; every
-// call is one change of the clipboard.
+// Puts MIME data on the system clipboard (offscreen: Qt's in-process one;
+// Windows: the system's, through its own calls, each MIME type as the
+// clipboard format it stands for); every call is one change of the
+// clipboard. Takes the data.
 namespace ClipboardContent {
 
-inline void Set(QMimeData *data)
-{
-    QGuiApplication::clipboard()->setMimeData(data);
-}
-
-inline void Clear()
-{
-    QGuiApplication::clipboard()->clear();
-}
-
-inline void SetText(const QString &text)
-{
-    QGuiApplication::clipboard()->setText(text);
-}
+void Set(QMimeData *data);
+void Clear();
+void SetText(const QString &text);
 
 // The MIME data with one more raw clipboard format called name.
 inline QMimeData *WithFormat(QMimeData *data, const QString &name, const QByteArray &bytes)

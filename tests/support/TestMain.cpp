@@ -1,4 +1,4 @@
-// main() of every test program: an offscreen application whose runtime
+// main() of every test program: an application (offscreen on Linux) whose runtime
 // folder (mailslots) and configuration folder (settings hive) are private
 // temporary folders, never the user's.
 
@@ -9,8 +9,11 @@
 
 int main(int argc, char **argv)
 {
+#ifndef Q_OS_WIN
+    // On Windows the tests use the system's own windows and clipboard.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     QTemporaryDir home;
     if (!home.isValid())
         return 3;

@@ -1,5 +1,7 @@
 #include "platform/placement/WindowPlacement.h"
 
+#include "platform/placement/ShowCommand.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVariant>
@@ -93,32 +95,7 @@ bool SetWindowPlacement(QWidget *window, const TWindowPlacement &placement)
         window->setProperty(MinPositionProperty, QPoint(placement.MinPosition.X, placement.MinPosition.Y));
     window->setProperty(MaxPositionProperty, QPoint(placement.MaxPosition.X, placement.MaxPosition.Y));
     SetNormalGeometry(window, OnScreen(ClientRect(placement.NormalPosition)));
-    switch (placement.ShowCmd) {
-    case SW_HIDE:
-        if (IsWindowVisible(window))
-            window->hide();
-        break;
-    case SW_SHOWMINIMIZED:
-    case SW_MINIMIZE:
-    case SW_SHOWMINNOACTIVE: {
-        const bool toMaximized = (placement.Flags & WPF_RESTORETOMAXIMIZED) || window->isMaximized();
-        window->setWindowState(toMaximized ? Qt::WindowMinimized | Qt::WindowMaximized : Qt::WindowMinimized);
-        window->show();
-        break;
-    }
-    case SW_SHOWMAXIMIZED:
-        window->setWindowState(Qt::WindowMaximized);
-        window->show();
-        break;
-    case SW_SHOW:
-    case SW_SHOWNA:
-        window->show();
-        break;
-    default:
-        window->setWindowState(Qt::WindowNoState);
-        window->show();
-        break;
-    }
+    ApplyShowCommand(window, placement.ShowCmd, placement.Flags);
     return true;
 }
 
