@@ -27,6 +27,8 @@ endforeach()
 install(FILES ${mingw_runtime} DESTINATION bin)
 
 set(CPACK_GENERATOR NSIS ZIP)
+# Without the debugging information: the operator runs the program, never a debugger.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_NAME v3721conf)
 set(CPACK_PACKAGE_VENDOR Orbastel)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "V3721 board configurator")
@@ -39,5 +41,9 @@ set(CPACK_NSIS_MUI_ICON ${V3721_ICO})
 set(CPACK_NSIS_MUI_UNIICON ${V3721_ICO})
 set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\v3721conf.exe")
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY bin)
+# A 64-bit program with a 64-bit installer (it runs where only 64-bit
+# programs run, Wine's wine64 among them), into "Program Files".
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 include(CPack)
