@@ -1,10 +1,12 @@
-// The listener on BSD sockets: a socket number that comes to name something
-// else than a socket.
+// The listener on Linux: a socket number that comes to name something else
+// than a socket, and the listener's task in /proc.
 
 #include "ListenerTest.h"
 
 #include "net/IdUDPListenerThread.h"
+#include "support/WaitUntil.h"
 
+#include <QFileInfo>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -25,4 +27,26 @@ TEST_F(ListenerTest, AnUnexpectedSocketErrorEndsReceptionAndIsReported)
     EXPECT_EQ(Endings.size(), 1);
     ::close(pipeEnds[0]);
     ::close(pipeEnds[1]);
+}
+
+// The listener's thread is gone once the endpoint is, and its port is free
+// again. (How long the destruction waits is measured by bench_handover,
+// BM_EndWhileListening.)
+TEST_F(ListenerTest, DestroyingAnActiveEndpointEndsItsListener)
+{
+    auto server = std::make_unique<TIdUDPServer>();
+    server->Bindings().Add()->SetIP("127.0.0.1");
+    server->SetThreadedEvent(true);
+    std::atomic<pid_t> listenerTask{0};
+    server->OnUDPRead = [&](QObject *, TMemoryStream &, TIdSocketHandle &) { listenerTask = ::gettid(); };
+    server->SetActive(true);
+    const int port = server->Bindings()[0]->Port();
+    ASSERT_TRUE(Peer.SendTo(port, "x"));
+    ASSERT_TRUE(WaitUntil([&] { return listenerTask != 0; }));
+    const QString task = QStringLiteral("/proc/self/task/%1").arg(listenerTask.load());
+    ASSERT_TRUE(QFileInfo::exists(task));
+    server.reset();
+    // The kernel lets the task go a moment after the join has returned.
+    EXPECT_TRUE(WaitUntil([&] { return !QFileInfo::exists(task); }));
+    EXPECT_TRUE(UdpPeer(port).Bound());
 }

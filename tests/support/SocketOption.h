@@ -7,6 +7,8 @@
 
 #ifdef Q_OS_WIN
 #include <winsock2.h>
+// windows.h would rename the program's SetPort (TIdSocketHandle) here.
+#undef SetPort
 #else
 #include <sys/socket.h>
 #endif
