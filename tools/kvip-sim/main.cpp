@@ -5,14 +5,11 @@
 // is printed as hex.
 
 #include "app/GatewayProtocol.h"
+#include "platform/sockets/Sockets.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -20,8 +17,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <semaphore>
 #include <string>
+#include <thread>
 #include <vector>
+
+using namespace Sockets;
 
 namespace {
 constexpr uint16_t DefaultListenPort = 9710;
@@ -32,6 +33,9 @@ constexpr qsizetype MaxDatagram = 65507;
 constexpr qsizetype MaxHexShown = 64;
 
 volatile std::sig_atomic_t stopRequested = 0;
+// A signal does not end a wait for a datagram: the waits look at the flag
+// at least this often.
+constexpr int StopCheckMs = 500;
 
 void OnSignal(int)
 {
@@ -76,15 +80,52 @@ const char UsageText[] =
     "  help, quit\n";
 
 struct TPeer {
-    sockaddr_in Address{};
+    TSockAddrIn Address;
 
     std::string Text() const
     {
-        char ip[INET_ADDRSTRLEN] = "";
-        inet_ntop(AF_INET, &Address.sin_addr, ip, sizeof ip);
-        return std::string(ip) + ":" + std::to_string(ntohs(Address.sin_port));
+        std::string text;
+        for (uint8_t part : Address.Address)
+            text += (text.empty() ? "" : ".") + std::to_string(part);
+        return text + ":" + std::to_string(NetToHost16(Address.Port));
     }
 };
+
+// A datagram socket bound to `address`, or InvalidSocket.
+TSocket BoundSocket(TSockAddrIn &address)
+{
+    const TSocket s = Socket(AfInet, SockDgram, IpProtoUdp);
+    if (s == InvalidSocket)
+        return InvalidSocket;
+    int length = SockAddrInLength;
+    if (Bind(s, &address, SockAddrInLength) != 0 || GetSockName(s, &address, &length) != 0) {
+        const int32_t error = LastError();
+        CloseSocket(s);
+        SetLastError(error);
+        return InvalidSocket;
+    }
+    return s;
+}
+
+bool SendQuietly(TSocket socket, const TPeer &peer, const QByteArray &datagram)
+{
+    return SendTo(socket, datagram.constData(), int(datagram.size()), 0, &peer.Address, SockAddrInLength)
+        == datagram.size();
+}
+
+// The next datagram waiting on `socket`; nothing when the receive failed.
+std::optional<QByteArray> ReceiveFrom(TSocket socket, TPeer *peer)
+{
+    static char buffer[MaxDatagram + 1];
+    TPeer from;
+    int length = SockAddrInLength;
+    const int n = RecvFrom(socket, buffer, sizeof buffer, 0, &from.Address, &length);
+    if (n < 0)
+        return std::nullopt;
+    if (peer)
+        *peer = from;
+    return QByteArray(buffer, n);
+}
 
 std::vector<std::string> Words(const std::string &line)
 {
@@ -129,17 +170,20 @@ std::optional<TPeer> ParsePeer(const std::string &text, uint16_t defaultPort)
             return std::nullopt;
         port = uint16_t(*number);
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo *found = nullptr;
-    if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
+    if (host.empty())
         return std::nullopt;
     TPeer peer;
-    // An AF_INET answer holds a sockaddr_in behind the less aligned sockaddr.
-    std::memcpy(&peer.Address, found->ai_addr, sizeof peer.Address);
-    peer.Address.sin_port = htons(port);
-    freeaddrinfo(found);
+    peer.Address.Family = AfInet;
+    peer.Address.Port = HostToNet16(port);
+    const uint32_t dotted = InetAddr(host.c_str());
+    if (dotted != 0xFFFFFFFF || host == "255.255.255.255") {
+        std::memcpy(peer.Address.Address.data(), &dotted, 4);
+        return peer;
+    }
+    THostRecord found;
+    if (!GetHostByName(QByteArray::fromStdString(host), found))
+        return std::nullopt;
+    peer.Address.Address = found.Addresses.first();
     return peer;
 }
 
@@ -187,22 +231,17 @@ public:
 
     bool Listen(const std::string &address, uint16_t port)
     {
-        FSocket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (FSocket < 0) {
-            std::perror("kvip-sim: socket");
-            return false;
-        }
         std::optional<TPeer> local = ParsePeer(address + ":" + std::to_string(port), port);
         if (!local) {
             std::fprintf(stderr, "kvip-sim: cannot resolve the listen address %s\n", address.c_str());
             return false;
         }
-        if (::bind(FSocket, reinterpret_cast<const sockaddr *>(&local->Address), sizeof local->Address) != 0) {
-            std::fprintf(stderr, "kvip-sim: cannot listen on %s: %s\n", local->Text().c_str(), std::strerror(errno));
+        const std::string wanted = local->Text();
+        FSocket = BoundSocket(local->Address);
+        if (FSocket == InvalidSocket) {
+            std::fprintf(stderr, "kvip-sim: cannot listen on %s: error %d\n", wanted.c_str(), int(LastError()));
             return false;
         }
-        socklen_t length = sizeof local->Address;
-        ::getsockname(FSocket, reinterpret_cast<sockaddr *>(&local->Address), &length);
         std::printf("kvip-sim: listening on %s, MAC %s\n", local->Text().c_str(), MacText(Mac).constData());
         return true;
     }
@@ -302,8 +341,8 @@ public:
     }
 
     // Answers datagrams for up to timeoutMs (-1: no limit), or until `done`
-    // is true, a signal arrives or, when `input` is set, standard input is
-    // readable. Returns whether `done` became true.
+    // is true, a signal arrives or, when `input` is set, a piece of standard
+    // input has come. Returns whether `done` became true.
     template <class Done>
     bool Serve(int timeoutMs, Done done, bool *input = nullptr)
     {
@@ -312,25 +351,32 @@ public:
         while (!stopRequested) {
             if (done())
                 return true;
-            int wait = -1;
+            int wait = StopCheckMs;
             if (timeoutMs >= 0) {
                 const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
                 if (left.count() <= 0)
                     return false;
-                wait = int(left.count());
+                wait = std::min(wait, int(left.count()));
             }
-            pollfd entries[2] = {{FSocket, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-            const int count = input && !FInputEnded ? 2 : 1;
-            if (::poll(entries, count, wait) < 0) {
-                if (errno == EINTR)
-                    continue;
-                std::perror("kvip-sim: poll");
+            TSocketSet ready;
+            ready.Sockets[ready.Count++] = FSocket;
+            const bool watchInput = input && FInput != InvalidSocket;
+            if (watchInput)
+                ready.Sockets[ready.Count++] = FInput;
+            const TTimeVal timeout{wait / 1000, wait % 1000 * 1000};
+            if (Select(0, &ready, nullptr, nullptr, &timeout) < 0) {
+                std::fprintf(stderr, "kvip-sim: select failed with error %d\n", int(LastError()));
                 stopRequested = 1;
                 break;
             }
-            if (entries[0].revents & POLLIN)
-                Receive();
-            if (count == 2 && entries[1].revents) {
+            bool inputReady = false;
+            for (uint32_t i = 0; i < ready.Count; ++i) {
+                if (ready.Sockets[i] == FSocket)
+                    Receive();
+                else
+                    inputReady = true;
+            }
+            if (watchInput && inputReady) {
                 *input = true;
                 return false;
             }
@@ -342,20 +388,24 @@ public:
     // serving when the input ends.
     void Interact()
     {
+        StartInputReader();
         std::string pending;
         for (;;) {
             bool input = false;
             Serve(-1, [] { return false; }, &input);
             if (stopRequested)
                 return;
-            char chunk[4096];
-            const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
-            if (n < 0 && errno == EINTR)
+            const std::optional<QByteArray> chunk = ReceiveFrom(FInput, nullptr);
+            FInputTaken.release();
+            if (!chunk)
                 continue;
-            if (n > 0)
-                pending.append(chunk, size_t(n));
-            else
+            if (!chunk->isEmpty()) {
+                pending.append(chunk->constData(), size_t(chunk->size()));
+            } else {
                 FInputEnded = true;
+                CloseSocket(FInput);
+                FInput = InvalidSocket;
+            }
             for (size_t end; (end = pending.find('\n')) != std::string::npos;) {
                 const std::string line = pending.substr(0, end);
                 pending.erase(0, end + 1);
@@ -371,11 +421,45 @@ public:
     }
 
 private:
-    int FSocket = -1;
+    TSocket FSocket = InvalidSocket;
     int FGreetings = 0;
     int FPolls = 0;
     bool FInputEnded = false;
     std::optional<TPeer> FLastPeer;
+    // Standard input is read on a thread of its own and comes to the wait as
+    // datagrams on this loopback socket, one piece at a time (the reader
+    // waits until a piece is taken); an empty datagram is the end.
+    TSocket FInput = InvalidSocket;
+    std::binary_semaphore FInputTaken{0};
+
+    void StartInputReader()
+    {
+        TSockAddrIn address;
+        address.Family = AfInet;
+        address.Address = {127, 0, 0, 1};
+        FInput = BoundSocket(address);
+        if (FInput == InvalidSocket) {
+            std::fprintf(stderr, "kvip-sim: cannot read commands (error %d)\n", int(LastError()));
+            return;
+        }
+        const TSocket sender = Socket(AfInet, SockDgram, IpProtoUdp);
+        std::thread([this, sender, address] {
+            const TPeer self{address};
+            for (;;) {
+                char chunk[4096];
+                const auto n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                const QByteArray piece(chunk, n > 0 ? qsizetype(n) : 0);
+                if (!SendQuietly(sender, self, piece))
+                    break;
+                FInputTaken.acquire();
+                if (piece.isEmpty())
+                    break;
+            }
+            CloseSocket(sender);
+        }).detach();
+    }
 
     bool Fail(const std::string &why)
     {
@@ -411,14 +495,10 @@ private:
         using Clock = std::chrono::steady_clock;
         const TPeer target = Target();
         const std::vector<TBroken> broken = BrokenDatagrams();
-        int other = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in otherAddress{};
-        otherAddress.sin_family = AF_INET;
-        otherAddress.sin_addr.s_addr = htonl(0x7F000002); // 127.0.0.2
-        if (other >= 0 && ::bind(other, reinterpret_cast<const sockaddr *>(&otherAddress), sizeof otherAddress) != 0) {
-            ::close(other);
-            other = -1;
-        }
+        TSockAddrIn otherAddress;
+        otherAddress.Family = AfInet;
+        otherAddress.Address = {127, 0, 0, 2};
+        const TSocket other = BoundSocket(otherAddress);
         long events[2] = {0, 0}, brokenSent = 0, failed = 0, logLines = 0;
         const Clock::time_point start = Clock::now();
         for (long i = 0; i < count && !stopRequested; ++i) {
@@ -435,7 +515,7 @@ private:
                 ++failed;
             }
             const TBroken &next = broken[size_t(i) % broken.size()];
-            if (next.FromOtherAddress && other < 0)
+            if (next.FromOtherAddress && other == InvalidSocket)
                 continue;
             if (SendQuietly(next.FromOtherAddress ? other : FSocket, target, next.Datagram)) {
                 ++brokenSent;
@@ -445,20 +525,13 @@ private:
             }
         }
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        if (other >= 0)
-            ::close(other);
+        if (other != InvalidSocket)
+            CloseSocket(other);
         std::printf("flood: %ld key events (%ld kind B, %ld kind C) and %ld broken datagrams to %s in %.1f s, "
                     "%ld sends failed; the program logs %ld lines for them\n",
                     events[0] + events[1], events[0], events[1], brokenSent, target.Text().c_str(), seconds, failed,
                     logLines);
         std::fflush(stdout);
-    }
-
-    static bool SendQuietly(int socket, const TPeer &peer, const QByteArray &datagram)
-    {
-        return ::sendto(socket, datagram.constData(), datagram.size(), 0,
-                        reinterpret_cast<const sockaddr *>(&peer.Address), sizeof peer.Address)
-            == datagram.size();
     }
 
     bool WaitFor(const int &counter, int timeoutMs)
@@ -497,7 +570,7 @@ private:
     void SendTo(const TPeer &peer, const QByteArray &datagram, const std::string &what)
     {
         if (!SendQuietly(FSocket, peer, datagram))
-            std::printf("-> %s failed (%s): %s %s\n", peer.Text().c_str(), std::strerror(errno),
+            std::printf("-> %s failed (error %d): %s %s\n", peer.Text().c_str(), int(LastError()),
                         Shown(datagram).constData(), what.c_str());
         else
             std::printf("-> %s %s %s\n", peer.Text().c_str(), Shown(datagram).constData(), what.c_str());
@@ -506,14 +579,11 @@ private:
 
     void Receive()
     {
-        static char buffer[MaxDatagram + 1];
         TPeer peer;
-        socklen_t length = sizeof peer.Address;
-        const ssize_t n = ::recvfrom(FSocket, buffer, sizeof buffer, MSG_DONTWAIT,
-                                     reinterpret_cast<sockaddr *>(&peer.Address), &length);
-        if (n < 0)
+        const std::optional<QByteArray> received = ReceiveFrom(FSocket, &peer);
+        if (!received)
             return;
-        const QByteArray datagram(buffer, n);
+        const QByteArray &datagram = *received;
         const bool greeting = datagram == GreetingDatagram();
         const bool poll = datagram.size() == PollLength && datagram.startsWith("DD") && datagram[8] == '4';
         std::string what = "(not understood)";
@@ -542,6 +612,10 @@ private:
 int main(int argc, char **argv)
 {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (const int error = Startup()) {
+        std::fprintf(stderr, "kvip-sim: the socket library did not start (error %d)\n", error);
+        return 1;
+    }
     TSimulator simulator;
     std::string listen = "127.0.0.1";
     long port = DefaultListenPort;
@@ -589,12 +663,11 @@ int main(int argc, char **argv)
         }
     }
 
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
 
     if (!simulator.Listen(listen, uint16_t(port)))
         return 1;

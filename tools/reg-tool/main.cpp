@@ -1,5 +1,6 @@
-// reg-tool: reads and changes the registry stand-in's hive files from the
-// command line (same files, same locking as the program).
+// reg-tool: reads and changes the program's registry from the command line:
+// on Windows the system's registry, on Linux the stand-in's hive files (same
+// files, same locking as the program).
 //
 //   reg-tool query KEY [NAME]       print the values of KEY (or one value)
 //   reg-tool set KEY NAME TEXT      set a REG_SZ value, creating KEY
@@ -111,9 +112,19 @@ int main(int argc, char **argv)
             return Fail("open", error);
         QByteArray name, data;
         DWORD type = 0;
-        for (DWORD i = 0; EnumValue(key, i, &name, &type, &data) == ERROR_SUCCESS; ++i)
-            if (argc < 4 || SameRegistryName(name, Arg(argv[3])))
+        if (argc >= 4) {
+            // The registry finds the value whatever the letter case.
+            name = Arg(argv[3]);
+            DWORD size = 0;
+            if (QueryValueEx(key, name, &type, nullptr, &size) == ERROR_SUCCESS) {
+                data.resize(size);
+                if (QueryValueEx(key, name, &type, data.data(), &size) == ERROR_SUCCESS)
+                    PrintValue(name, type, data.left(size));
+            }
+        } else {
+            for (DWORD i = 0; EnumValue(key, i, &name, &type, &data) == ERROR_SUCCESS; ++i)
                 PrintValue(name, type, data);
+        }
         CloseKey(key);
         return 0;
     }

@@ -17,6 +17,7 @@
 
 namespace {
 volatile std::sig_atomic_t stopRequested = 0;
+constexpr int StopCheckMs = 500;
 
 void OnSignal(int)
 {
@@ -115,11 +116,8 @@ int main(int argc, char **argv)
         }
     }
 
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
 
     const QByteArray path = TmMailslotPath(name);
     // The name is cp1251, as the program writes it; the terminal is shown its text.
@@ -134,12 +132,17 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "tms-mailslot: cannot create %s (error %u)\n", shownPath.constData(), error);
         return 1;
     }
+#ifdef Q_OS_WIN
+    std::fprintf(stderr, "tms-mailslot: listening on %s\n", shownPath.constData());
+#else
     std::fprintf(stderr, "tms-mailslot: listening on %s (%s)\n", shownPath.constData(),
                  mailslot.SocketPath().toUtf8().constData());
+#endif
 
     int seq = 0;
     while (!stopRequested && (count < 0 || seq < count)) {
-        const std::optional<QByteArray> message = mailslot.Read(-1);
+        // On Windows a signal does not end the wait: look at the flag now and then.
+        const std::optional<QByteArray> message = mailslot.Read(StopCheckMs);
         if (!message)
             continue;
         ++seq;

@@ -5,11 +5,12 @@
 #include <cstdint>
 #include <optional>
 
-// Local stand-in for the Windows mailslot "\\.\mailslot\NAME": an AF_UNIX
-// datagram socket at RUNDIR/mailslot/name, where RUNDIR is $XDG_RUNTIME_DIR
-// or /tmp/runtime-$USER and `name` is NAME (cp1251) with every letter in
-// lower case and each '\' turned into '/', written in UTF-8. One message is
-// one datagram. Failures are reported as Windows error codes.
+// The mailslot "\\.\mailslot\NAME": one message written whole, read whole.
+// On Windows it is the system's own mailslot. On Linux it is a local
+// stand-in, an AF_UNIX datagram socket at RUNDIR/mailslot/name, where RUNDIR
+// is $XDG_RUNTIME_DIR or /tmp/runtime-$USER and `name` is NAME (cp1251) with
+// every letter in lower case and each '\' turned into '/', written in UTF-8.
+// One message is one datagram. Failures are reported as Windows error codes.
 
 namespace MailslotError {
 constexpr uint32_t Success = 0;
@@ -26,6 +27,8 @@ constexpr uint32_t FilenameTooLong = 206;
 constexpr uint32_t Timeout = 1460;        // the receiver's queue stayed full
 } // namespace MailslotError
 
+#ifndef Q_OS_WIN
+
 // The folder holding the mailslot sockets.
 QString MailslotDirectory();
 
@@ -38,6 +41,7 @@ std::optional<QString> MailslotSocketPath(const QByteArray &mailslotPath);
 
 // Maps an errno value to the nearest Windows error code.
 uint32_t WindowsErrorFromErrno(int error);
+#endif
 
 // The writing end, opened for one message at a time.
 class TMailslotClient {
@@ -56,7 +60,11 @@ public:
     static constexpr int WriteTimeoutMs = 250;
 
 private:
+#ifdef Q_OS_WIN
+    void *FHandle = nullptr;
+#else
     int FSocket = -1;
+#endif
 };
 
 // The receiving end: owns the mailslot while it exists.
@@ -67,20 +75,26 @@ public:
     TMailslotServer &operator=(const TMailslotServer &) = delete;
     ~TMailslotServer();
 
-    // Creates the folders (mode 0700) and binds the socket. A socket file
-    // left behind by a receiver that is gone is replaced; one that a running
-    // receiver holds gives AlreadyExists.
+    // Creates the mailslot; one that another running receiver owns gives
+    // AlreadyExists. On Linux: creates the folders (mode 0700) and binds the
+    // socket; a socket file left behind by a receiver that is gone is
+    // replaced.
     uint32_t Create(const QByteArray &mailslotPath);
-    // Waits up to timeoutMs (-1: no limit) for the next message; a signal
-    // also ends the wait.
+    // Waits up to timeoutMs (-1: no limit) for the next message; on Linux a
+    // signal also ends the wait.
     std::optional<QByteArray> Read(int timeoutMs);
-    // Unbinds and removes the socket file.
+    // Gives the mailslot up (on Linux: unbinds and removes the socket file).
     void Close();
 
+#ifdef Q_OS_WIN
+private:
+    void *FHandle = nullptr;
+#else
     int Handle() const { return FSocket; }
     const QString &SocketPath() const { return FPath; }
 
 private:
     int FSocket = -1;
     QString FPath;
+#endif
 };

@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <optional>
 
-// Local stand-in for the Windows profile (INI) file calls
-// GetPrivateProfileStringA and WritePrivateProfileStringA: cp1251 text files
-// of "[section]" headers and "key=value" lines, names compared without
-// regard to letter case. A relative file name lives in the configuration
-// folder (CONFIGDIR, see ConfigFiles.h); changes are locked and atomic like
-// the registry's.
+// The profile (INI) files of GetPrivateProfileStringA and
+// WritePrivateProfileStringA: cp1251 text files of "[section]" headers and
+// "key=value" lines, names compared without regard to letter case. On
+// Windows the calls are the system's and a relative file name lives in the
+// user's application data folder (%APPDATA%). On Linux they are a local
+// stand-in: a relative file name lives in the configuration folder
+// (CONFIGDIR, see ConfigFiles.h), and changes are locked and atomic like the
+// registry's. The two pure functions below are the text rules of both.
 
 // The value as the reading call returns it: blanks around it removed, then
 // one pair of enclosing double quotes or apostrophes removed. `fallback`

@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <functional>
 
-// Local stand-in for the Windows registry: one hive file per root key at
+// The registry calls of the program (RegCreateKeyExA, ...), returning Windows
+// error codes. On Windows they are the system's own, on the real registry.
+//
+// On Linux they are a local stand-in for the Windows registry: one hive file per root key at
 // CONFIGDIR/registry/<ROOT>.reg (HKEY_CURRENT_USER.reg, ...) in the registry
 // editor's text form of Hive.h, where CONFIGDIR is $XDG_CONFIG_HOME or
 // ~/.config. The calls behave like their Windows namesakes (RegCreateKeyExA,
@@ -98,11 +101,14 @@ LONG QueryInfoKey(HKEY key, DWORD *subKeys, DWORD *maxSubKeyLength, DWORD *value
 QByteArray RootKeyName(HKEY root);
 // The root key of that name, or HKEY_NONE.
 HKEY RootKeyFromName(const QByteArray &name);
+#ifndef Q_OS_WIN
 QString HiveFilePath(HKEY root);
+#endif
 
 // Receives the report of a hive file that had to be kept aside, or of lines
 // of it that were skipped (a cp1251 text for the operator). The default
-// handler writes it to the debug log.
+// handler writes it to the debug log. The system's registry on Windows has
+// no hive file of ours: nothing is reported there.
 using THiveProblemHandler = std::function<void(const QByteArray &report)>;
 THiveProblemHandler SetHiveProblemHandler(THiveProblemHandler handler);
 } // namespace Reg

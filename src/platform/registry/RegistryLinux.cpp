@@ -245,28 +245,6 @@ LONG ModifyHive(HKEY root, const std::function<LONG(THiveKey &hive, bool *change
 }
 } // namespace
 
-QByteArray RootKeyName(HKEY root)
-{
-    switch (uintptr_t(root)) {
-    case uintptr_t(HKEY_CLASSES_ROOT): return "HKEY_CLASSES_ROOT";
-    case uintptr_t(HKEY_CURRENT_USER): return "HKEY_CURRENT_USER";
-    case uintptr_t(HKEY_LOCAL_MACHINE): return "HKEY_LOCAL_MACHINE";
-    case uintptr_t(HKEY_USERS): return "HKEY_USERS";
-    case uintptr_t(HKEY_CURRENT_CONFIG): return "HKEY_CURRENT_CONFIG";
-    case uintptr_t(HKEY_DYN_DATA): return "HKEY_DYN_DATA";
-    default: return {};
-    }
-}
-
-HKEY RootKeyFromName(const QByteArray &name)
-{
-    for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG,
-                      HKEY_DYN_DATA})
-        if (SameRegistryName(RootKeyName(root), name))
-            return root;
-    return HKEY_NONE;
-}
-
 QString HiveFilePath(HKEY root)
 {
     return ConfigDirectory() + QStringLiteral("/registry/") + QString::fromLatin1(RootKeyName(root))

@@ -13,10 +13,11 @@
 // sockets, and a failed call returns -1 (or false) and leaves a Windows
 // Sockets error number (10004 ...) as the calling thread's last error.
 //
-// Sockets are always blocking. On Linux the calls sit on BSD sockets; errno
-// values and name-lookup failures are translated by one table
-// (WsaErrorFromErrno / WsaErrorFromLookup) in SocketsLinux.cpp; a Windows
-// build would put its own implementation of these calls beside it.
+// Sockets are always blocking. On Windows the calls are those of Windows
+// Sockets 1.1, loaded from "wsock32.dll" when first needed, with the
+// library's own error numbers (SocketsWindows.cpp). On Linux they sit on BSD
+// sockets; errno values and name-lookup failures are translated by one table
+// (WsaErrorFromErrno / WsaErrorFromLookup) in SocketsLinux.cpp.
 
 namespace Sockets {
 
@@ -149,9 +150,11 @@ void Cleanup();
 int32_t LastError();
 void SetLastError(int32_t code);
 
+#ifndef Q_OS_WIN
 // Translation of the platform's own failure numbers.
 int32_t WsaErrorFromErrno(int error);
 int32_t WsaErrorFromLookup(int lookupError);
+#endif
 
 TSocket Socket(int family, int type, int protocol);
 int Bind(TSocket s, const TSockAddrIn *address, int length);
