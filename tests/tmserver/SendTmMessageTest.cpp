@@ -39,20 +39,25 @@ bool StartReceiver(QProcess &receiver, const QStringList &arguments, [[maybe_unu
     receiver.start(QStringLiteral(V3721_TOOLS_DIR "/tms-mailslot/tms-mailslot"), arguments);
     if (!receiver.waitForStarted(10000))
         return false;
-    // The receiver says so once its mailslot exists.
-    QByteArray said;
-    const bool listening = WaitUntil(
+    // The receiver says so once its mailslot exists. What it said is only
+    // looked at, and stays there for the test to read.
+    receiver.setReadChannel(QProcess::StandardError);
+    const auto heard = [&] { return receiver.peek(receiver.bytesAvailable()).contains("listening on"); };
+    WaitUntil(
         [&] {
-            said += receiver.readAllStandardError();
-            return said.contains("listening on") || receiver.state() != QProcess::Running;
+            // Without the event loop, the output is read only while waited for.
+            receiver.waitForReadyRead(10);
+            return heard() || receiver.state() != QProcess::Running;
         },
         10000, 10);
+    const bool listening = heard();
+    receiver.setReadChannel(QProcess::StandardOutput);
 #ifdef Q_OS_WIN
     const bool created = true;
 #else
     const bool created = QFileInfo::exists(MailslotDirectory() + QLatin1Char('/') + fileName);
 #endif
-    if (listening && said.contains("listening on") && created)
+    if (listening && created)
         return true;
     receiver.kill();
     receiver.waitForFinished(2000);
