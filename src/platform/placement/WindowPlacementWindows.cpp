@@ -24,9 +24,12 @@ HWND Hwnd(const QWidget *window)
 }
 
 // The rectangle as the system can take it: at least as large as a window
-// can be made, at most as large as all screens together.
-RECT UsableRect(const TRect &rect)
+// can be made and as its frame around a client area of one pixel, at most
+// as large as all screens together.
+RECT UsableRect(HWND hwnd, const TRect &rect)
 {
+    RECT framed{0, 0, 1, 1};
+    AdjustWindowRectEx(&framed, DWORD(GetWindowLongW(hwnd, GWL_STYLE)), FALSE, DWORD(GetWindowLongW(hwnd, GWL_EXSTYLE)));
     // Each side kept within one length of the screens, its length between
     // the smallest window and the screens' extent.
     const auto span = [](int32_t from, int32_t to, int least, int origin, int extent) {
@@ -34,9 +37,11 @@ RECT UsableRect(const TRect &rect)
         const int64_t start = std::clamp<int64_t>(from, int64_t(origin) - length, int64_t(origin) + extent);
         return std::pair<LONG, LONG>(LONG(start), LONG(start + length));
     };
-    const auto [left, right] = span(rect.Left, rect.Right, ::GetSystemMetrics(SM_CXMINTRACK),
+    const auto [left, right] = span(rect.Left, rect.Right,
+                                    std::max<int>(::GetSystemMetrics(SM_CXMINTRACK), framed.right - framed.left),
                                     ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    const auto [top, bottom] = span(rect.Top, rect.Bottom, ::GetSystemMetrics(SM_CYMINTRACK),
+    const auto [top, bottom] = span(rect.Top, rect.Bottom,
+                                    std::max<int>(::GetSystemMetrics(SM_CYMINTRACK), framed.bottom - framed.top),
                                     ::GetSystemMetrics(SM_YVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
     return {left, top, right, bottom};
 }
@@ -84,7 +89,7 @@ bool SetWindowPlacement(QWidget *window, const TWindowPlacement &placement)
     native.showCmd = ::IsWindowVisible(hwnd) ? SW_SHOWNA : SW_HIDE;
     native.ptMinPosition = {placement.MinPosition.X, placement.MinPosition.Y};
     native.ptMaxPosition = {placement.MaxPosition.X, placement.MaxPosition.Y};
-    native.rcNormalPosition = UsableRect(placement.NormalPosition);
+    native.rcNormalPosition = UsableRect(hwnd, placement.NormalPosition);
     if (!::SetWindowPlacement(hwnd, &native))
         return false;
     // A window in its normal state now stands where the system put it: Qt
