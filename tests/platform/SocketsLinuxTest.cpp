@@ -25,6 +25,39 @@ TEST(SocketErrorTranslation, UnknownFailuresGetAGeneralCode)
     EXPECT_EQ(WsaErrorFromLookup(12345), WsaError::NoRecovery);
 }
 
+// What BSD sockets would take in a sense of their own (0x40 is MSG_DONTWAIT,
+// a raw socket, a short option value, a negative wait) is refused as the
+// program's interface promises. Windows Sockets reads these otherwise: Wine
+// sends with flag 0x40, answers a raw socket with protocol 0 by
+// WSAEPROTONOSUPPORT, takes a 2-byte option, treats a negative timeout as no
+// wait, and a 16-byte record of family 23 is too short (WSAEFAULT).
+TEST_F(PlatformSockets, StandInRefusesWhatBsdSocketsWouldReadInTheirOwnSense)
+{
+    TSockAddrIn to;
+    const TSocket s = LoopbackDatagram(to);
+    EXPECT_EQ(SendTo(s, "x", 1, 0x40, &to, SockAddrInLength), -1);
+    EXPECT_EQ(LastError(), WsaError::OperationNotSupported);
+    TSockAddrIn wrongFamily = to;
+    wrongFamily.Family = 23;
+    EXPECT_EQ(SendTo(s, "x", 1, 0, &wrongFamily, SockAddrInLength), -1);
+    EXPECT_EQ(LastError(), WsaError::AddressFamilyNotSupported);
+
+    EXPECT_EQ(Socket(AfInet, 3, 0), -1);
+    EXPECT_EQ(LastError(), WsaError::SocketTypeNotSupported);
+    const int32_t on = 1;
+    EXPECT_EQ(SetSockOpt(s, SolSocket, SoBroadcast, &on, 2), -1);
+    EXPECT_EQ(LastError(), WsaError::Fault);
+
+    ASSERT_EQ(SendTo(s, "x", 1, 0, &to, SockAddrInLength), 1);
+    TSocketSet read;
+    read.Count = 1;
+    read.Sockets[0] = s;
+    TTimeVal negative{0, -1000};
+    EXPECT_EQ(Select(0, &read, nullptr, nullptr, &negative), -1);
+    EXPECT_EQ(LastError(), WsaError::InvalidArgument);
+    EXPECT_EQ(read.Count, 0u);
+}
+
 TEST_F(PlatformSockets, SelectWorksForHighSocketNumbers)
 {
     TSockAddrIn to;
