@@ -418,6 +418,8 @@ void ReadWindowPlacement(TForm *form, TSettingsStore &store, const QByteArray &s
         return;
     Wnd::TWindowPlacement placement;
     Wnd::GetWindowPlacement(form, &placement);
+    // The form's own normal rectangle, in the terms the system keeps it.
+    const Wnd::TRect own = placement.NormalPosition;
     if (!Wnd::IsWindowVisible(form))
         placement.ShowCmd = Wnd::SW_HIDE;
     if (loadPosition) {
@@ -442,8 +444,8 @@ void ReadWindowPlacement(TForm *form, TSettingsStore &store, const QByteArray &s
             Wnd::TRect &rect = placement.NormalPosition;
             if (form->BorderStyle() != TForm::bsSizeable && form->BorderStyle() != TForm::bsSizeToolWin) {
                 // A fixed-size form keeps its own size and only moves.
-                rect.Right = int32_t(std::min<int64_t>(int64_t(rect.Left) + form->width(), INT32_MAX));
-                rect.Bottom = int32_t(std::min<int64_t>(int64_t(rect.Top) + form->height(), INT32_MAX));
+                rect.Right = int32_t(std::min<int64_t>(int64_t(rect.Left) + own.Right - own.Left, INT32_MAX));
+                rect.Bottom = int32_t(std::min<int64_t>(int64_t(rect.Top) + own.Bottom - own.Top, INT32_MAX));
             }
             if (rect.Right > rect.Left && rect.Bottom > rect.Top) {
                 if (form->Position() == TForm::poScreenCenter || form->Position() == TForm::poDesktopCenter)

@@ -2,7 +2,6 @@
 // the mailslot receiver run as real processes, the main window is the real
 // one, and "Пуск" is clicked.
 
-#include "platform/mailslot/Mailslot.h"
 #include "app/DeviceEvent.h"
 #include "app/MainUnit.h"
 #include "support/Ansi.h"
@@ -11,7 +10,6 @@
 #include "support/MessageBoxRecorder.h"
 #include "support/frmMainProbe.h"
 
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -28,8 +26,15 @@ protected:
     {
         DeviceEvent = {};
         ASSERT_TRUE(receiver.Running()) << receiver.ErrorOutput().constData();
-        const QString socket = MailslotDirectory() + QStringLiteral("/tms.ms");
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(socket); }, 10000));
+        // The receiver says so once its mailslot exists.
+        QByteArray said;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                said += receiver.ErrorOutput();
+                return said.contains("listening on");
+            },
+            10000))
+            << said.constData();
 
         const std::optional<QByteArray> banner = simulator.ReadLine(10000);
         ASSERT_TRUE(banner) << simulator.ErrorOutput().constData();

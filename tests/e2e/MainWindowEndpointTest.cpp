@@ -18,7 +18,7 @@ namespace {
 // have nothing to check.
 bool CanBind971()
 {
-    UdpPeer probe(971, htonl(INADDR_ANY));
+    UdpPeer probe(971, UdpPeer::AnyAddress);
     return probe.Bound();
 }
 } // namespace
@@ -71,14 +71,14 @@ TEST(MainWindowEndpoint, BindsPort971AndLogsWhenReceptionEnds)
         // waits for the listener: bench_handover, BM_EndWhileListening).
     }
     EXPECT_EQ(GlobalStack, nullptr);
-    EXPECT_TRUE(UdpPeer(971, htonl(INADDR_ANY)).Bound());
+    EXPECT_TRUE(UdpPeer(971, UdpPeer::AnyAddress).Bound());
 }
 
 TEST(MainWindowEndpoint, ASecondStartAfterPort971WasTakenUsesAnyPort)
 {
     if (!CanBind971())
         GTEST_SKIP() << "UDP port 971 cannot be bound here";
-    UdpPeer blocker(971, htonl(INADDR_ANY));
+    UdpPeer blocker(971, UdpPeer::AnyAddress);
     ASSERT_TRUE(blocker.Bound());
     TfrmMain window;
     const TfrmMainProbe probe(window);

@@ -11,6 +11,7 @@
 #include "app/MainUnit.h"
 #include "support/BeepRecorder.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/UdpPeer.h"
 #include "support/frmMainProbe.h"
 #include "app/TmMessage.h"
 
@@ -18,11 +19,6 @@
 #include <QDeadlineTimer>
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 const TMacAddress Mac{0x02, 0x00, 0x00, 0x37, 0x21, 0x01};
@@ -30,47 +26,27 @@ const TMacAddress Mac{0x02, 0x00, 0x00, 0x37, 0x21, 0x01};
 // A datagram socket on a loopback address, standing in for the gateway.
 class FakeGateway {
 public:
-    explicit FakeGateway(const char *address = "127.0.0.1")
+    explicit FakeGateway(const char *address = "127.0.0.1") : FPeer(0, UdpPeer::Address(address)), Port(FPeer.Port())
     {
-        FSocket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        ::inet_pton(AF_INET, address, &local.sin_addr);
-        socklen_t length = sizeof local;
-        if (::bind(FSocket, reinterpret_cast<sockaddr *>(&local), length) == 0)
-            ::getsockname(FSocket, reinterpret_cast<sockaddr *>(&local), &length);
-        Port = ntohs(local.sin_port);
     }
-    ~FakeGateway() { ::close(FSocket); }
 
     // The next datagram and the port it came from.
     std::optional<std::pair<QByteArray, int>> Receive(int timeoutMs = 10000)
     {
-        pollfd entry{FSocket, POLLIN, 0};
-        if (::poll(&entry, 1, timeoutMs) <= 0)
+        int from = 0;
+        const QByteArray datagram = FPeer.Receive(timeoutMs, &from);
+        if (datagram.isNull())
             return std::nullopt;
-        char buffer[2048];
-        sockaddr_in from{};
-        socklen_t length = sizeof from;
-        const ssize_t n = ::recvfrom(FSocket, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr *>(&from), &length);
-        if (n < 0)
-            return std::nullopt;
-        return std::pair{QByteArray(buffer, n), int(ntohs(from.sin_port))};
+        return std::pair{datagram, from};
     }
 
-    void SendToProgram(const QByteArray &datagram)
-    {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        to.sin_port = htons(971);
-        ::sendto(FSocket, datagram.constData(), datagram.size(), 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
-    }
-
-    int Port = 0;
+    void SendToProgram(const QByteArray &datagram) { FPeer.SendTo(971, datagram); }
 
 private:
-    int FSocket = -1;
+    UdpPeer FPeer;
+
+public:
+    int Port = 0;
 };
 
 // Runs the test's event loop until `done` or the time is up.

@@ -1,3 +1,6 @@
+// Reception on real loopback sockets with the real listener thread.
+
+#include "ListenerTest.h"
 #include "support/UdpPeer.h"
 #include "support/WaitUntil.h"
 
@@ -17,68 +20,6 @@
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <unistd.h>
-
-// Reception on real loopback sockets with the real listener thread.
-
-namespace {
-struct Arrival {
-    QByteArray Bytes;
-    int64_t Position = -1;
-    QByteArray RemoteIP;
-    int RemotePort = 0;
-    bool OnGuiThread = false;
-    bool SocketOpen = false;
-};
-
-bool OnGui()
-{
-    return QThread::currentThread() == QCoreApplication::instance()->thread();
-}
-
-// An active endpoint on a loopback port of its own that records every
-// datagram and every end of its listener.
-class ListenerTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        TIdSocketHandle *listening = Server.Bindings().Add();
-        listening->SetIP("127.0.0.1");
-        listening->SetPort(0);
-        Server.OnUDPRead = [this](QObject *sender, TMemoryStream &data, TIdSocketHandle &binding) {
-            EXPECT_EQ(sender, &Server);
-            std::lock_guard lock(Lock);
-            Arrivals.push_back({data.Bytes(), data.Position(), binding.RemoteIP(), binding.RemotePort(), OnGui(),
-                                binding.SocketOpen()});
-        };
-        Server.OnListenerEnded = [this](QObject *, const QByteArray &reason) { Endings.append(reason); };
-    }
-
-    void Activate()
-    {
-        Server.SetActive(true);
-        Port = Server.Bindings()[0]->Port();
-    }
-
-    size_t Count()
-    {
-        std::lock_guard lock(Lock);
-        return Arrivals.size();
-    }
-    bool WaitForArrivals(size_t n, int timeoutMs = 10000)
-    {
-        return QTest::qWaitFor([&] { return Count() >= n; }, timeoutMs);
-    }
-
-    TIdUDPServer Server;
-    UdpPeer Peer;
-    int Port = 0;
-    std::mutex Lock;
-    std::vector<Arrival> Arrivals;
-    QByteArrayList Endings;
-};
-} // namespace
 
 TEST_F(ListenerTest, TheHandlerRunsOnTheGuiThreadWithTheDatagramAndItsSender)
 {
@@ -166,8 +107,7 @@ TEST_F(ListenerTest, DatagramsArrivingDuringASlowHandlerFollowInOrder)
             Peer.SendTo(Port, "second");
             Peer.SendTo(Port, "third");
             // The handler goes on until they wait in the socket's queue.
-            pollfd readable{b.SocketHandle(), POLLIN, 0};
-            EXPECT_EQ(::poll(&readable, 1, 10000), 1);
+            EXPECT_TRUE(WaitReadable(b.SocketHandle(), 10000));
         }
         record(s, d, b);
         --depth;
@@ -344,8 +284,7 @@ TEST_F(ListenerTest, AnExceptionFromTheHandlerEndsReceptionAndIsReported)
         EXPECT_TRUE(Server.Active());
         // Nobody takes the next datagram out of the socket.
         ASSERT_TRUE(Peer.SendTo(Port, "two"));
-        pollfd readable{Server.Bindings()[0]->SocketHandle(), POLLIN, 0};
-        EXPECT_EQ(::poll(&readable, 1, 10000), 1);
+        EXPECT_TRUE(WaitReadable(Server.Bindings()[0]->SocketHandle(), 10000));
         QCoreApplication::processEvents();
         EXPECT_EQ(calls, 1);
         Server.SendText("127.0.0.1", Peer.Port(), "reply");
@@ -355,42 +294,4 @@ TEST_F(ListenerTest, AnExceptionFromTheHandlerEndsReceptionAndIsReported)
     }
 }
 
-// A socket error no datagram can cause (here: the socket number now names a
-// pipe) ends reception, and the reason is reported once.
-TEST_F(ListenerTest, AnUnexpectedSocketErrorEndsReceptionAndIsReported)
-{
-    Activate();
-    int pipeEnds[2];
-    ASSERT_EQ(::pipe(pipeEnds), 0);
-    ASSERT_EQ(::write(pipeEnds[1], "x", 1), 1);
-    ASSERT_GE(::dup2(pipeEnds[0], Server.Bindings()[0]->SocketHandle()), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Endings.isEmpty(); }, 10000));
-    EXPECT_TRUE(Endings[0].startsWith("Socket Error # 10038\r\n")) << Endings[0].constData();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Server.Listener()->Finished(); }, 10000));
-    QCoreApplication::sendPostedEvents(); // any later report would be queued by now
-    EXPECT_EQ(Endings.size(), 1);
-    ::close(pipeEnds[0]);
-    ::close(pipeEnds[1]);
-}
 
-// The listener's thread is gone once the endpoint is, and its port is free
-// again. (How long the destruction waits is measured by bench_handover,
-// BM_EndWhileListening.)
-TEST_F(ListenerTest, DestroyingAnActiveEndpointEndsItsListener)
-{
-    auto server = std::make_unique<TIdUDPServer>();
-    server->Bindings().Add()->SetIP("127.0.0.1");
-    server->SetThreadedEvent(true);
-    std::atomic<pid_t> listenerTask{0};
-    server->OnUDPRead = [&](QObject *, TMemoryStream &, TIdSocketHandle &) { listenerTask = ::gettid(); };
-    server->SetActive(true);
-    const int port = server->Bindings()[0]->Port();
-    ASSERT_TRUE(Peer.SendTo(port, "x"));
-    ASSERT_TRUE(WaitUntil([&] { return listenerTask != 0; }));
-    const QString task = QStringLiteral("/proc/self/task/%1").arg(listenerTask.load());
-    ASSERT_TRUE(QFileInfo::exists(task));
-    server.reset();
-    // The kernel lets the task go a moment after the join has returned.
-    EXPECT_TRUE(WaitUntil([&] { return !QFileInfo::exists(task); }));
-    EXPECT_TRUE(UdpPeer(port).Bound());
-}

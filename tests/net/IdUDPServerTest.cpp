@@ -8,7 +8,7 @@
 
 #include <QTest>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
+#include "support/SocketOption.h"
 
 // Activation, deactivation, sending and their failures, on real loopback
 // sockets. Every endpoint binds ports of its own.
@@ -16,10 +16,7 @@
 namespace {
 int SocketOption(const TIdSocketHandle &binding, int name)
 {
-    int value = -1;
-    socklen_t length = sizeof value;
-    ::getsockopt(binding.SocketHandle(), SOL_SOCKET, name, &value, &length);
-    return value;
+    return SocketOptionValue(binding.SocketHandle(), SOL_SOCKET, name);
 }
 
 // A server with one binding to `ip`:`port`.
@@ -112,7 +109,7 @@ TEST(IdUDPServer, WithoutBindingsTheDefaultPortMakesOne)
 // stack's choice.
 TEST(IdUDPServer, ASecondActivationAfterABindFailureTakesAnyPort)
 {
-    UdpPeer blocker(0, htonl(INADDR_ANY));
+    UdpPeer blocker(0, UdpPeer::AnyAddress);
     const int freePort = FreeUdpPort();
     TIdUDPServer server;
     AddBinding(server, "0.0.0.0", freePort);

@@ -1,38 +1,17 @@
+// The mailslot's behaviour on every system: messages whole, names that
+// ignore letter case, error 2 for a missing one, one receiver at a time.
+
 #include "platform/mailslot/Mailslot.h"
 #include "support/Ansi.h"
 
-#include <QFileInfo>
 #include <gtest/gtest.h>
-#include <QElapsedTimer>
-#include <unistd.h>
 
-TEST(MailslotSocketPath, FoldsCaseAndMapsHierarchy)
-{
-    const QString dir = MailslotDirectory();
-    EXPECT_EQ(MailslotSocketPath("\\\\.\\mailslot\\TMS.ms"), dir + QStringLiteral("/tms.ms"));
-    EXPECT_EQ(MailslotSocketPath("\\\\.\\MAILSLOT\\Srv\\Sub.MS"), dir + QStringLiteral("/srv/sub.ms"));
-    // Every letter is folded, Cyrillic included, and the file name is the
-    // name's text in UTF-8.
-    EXPECT_EQ(MailslotSocketPath("\\\\.\\mailslot\\\xD2\xCC.ms"), dir + QStringLiteral("/тм.ms"));
-    EXPECT_EQ(MailslotSocketPath(A("\\\\.\\mailslot\\Сервер ЁЖ\\Тмс.MS")), dir + QStringLiteral("/сервер ёж/тмс.ms"));
-}
 
-TEST(MailslotSocketPath, RefusesNamesThatLeaveTheFolder)
-{
-    for (const QByteArray &bad : {QByteArray("\\\\.\\mailslot\\"), QByteArray("\\\\.\\mailslot\\a/b.ms"),
-                                  QByteArray("\\\\.\\mailslot\\..\\x.ms"), QByteArray("\\\\.\\mailslot\\.\\x"),
-                                  QByteArray("\\\\.\\mailslot\\.ms"), QByteArray("\\\\.\\mailslot\\a\\\\b"),
-                                  QByteArray("\\\\.\\mailslot\\a\\"), QByteArray("\\\\.\\mailslot\\a\0b", 16),
-                                  QByteArray("\\\\.\\pipe\\TMS.ms"), QByteArray("TMS.ms")})
-        EXPECT_FALSE(MailslotSocketPath(bad).has_value()) << bad.constData();
-}
 
 TEST(Mailslot, MessageRoundTripKeepsEveryByte)
 {
     TMailslotServer server;
     ASSERT_EQ(server.Create("\\\\.\\mailslot\\Round\\Trip.ms"), MailslotError::Success);
-    const QFileInfo folder(QFileInfo(server.SocketPath()).absolutePath());
-    EXPECT_EQ(folder.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), 0);
 
     TMailslotClient client;
     ASSERT_EQ(client.Open("\\\\.\\MAILSLOT\\round\\TRIP.MS"), MailslotError::Success);
@@ -53,7 +32,6 @@ TEST(Mailslot, CyrillicNamesAreDistinctButFoldCase)
     ASSERT_EQ(other.Create(A("\\\\.\\mailslot\\АБВ.ms")), MailslotError::Success);
     TMailslotServer yo;
     ASSERT_EQ(yo.Create(A("\\\\.\\mailslot\\Ёлка.ms")), MailslotError::Success);
-    EXPECT_NE(upper.SocketPath(), other.SocketPath());
     // ... while the letter case of a name does not matter, as on Windows.
     TMailslotServer lower;
     EXPECT_EQ(lower.Create(A("\\\\.\\mailslot\\тмс.ms")), MailslotError::AlreadyExists);
@@ -78,22 +56,6 @@ TEST(Mailslot, MissingMailslotIsErrorTwo)
 {
     TMailslotClient client;
     EXPECT_EQ(client.Open("\\\\.\\mailslot\\nobody.ms"), MailslotError::FileNotFound);
-
-    // A socket file left behind with nobody bound to it counts as missing too,
-    // and a new receiver takes it over.
-    {
-        TMailslotServer gone;
-        ASSERT_EQ(gone.Create("\\\\.\\mailslot\\stale.ms"), MailslotError::Success);
-        const QString path = gone.SocketPath();
-        ::close(gone.Handle());
-        // Simulate a crash: the file stays, the socket is gone.
-        EXPECT_TRUE(QFileInfo::exists(path));
-        EXPECT_EQ(client.Open("\\\\.\\mailslot\\stale.ms"), MailslotError::FileNotFound);
-        TMailslotServer next;
-        EXPECT_EQ(next.Create("\\\\.\\mailslot\\stale.ms"), MailslotError::Success);
-        EXPECT_EQ(client.Open("\\\\.\\mailslot\\stale.ms"), MailslotError::Success);
-    }
-    EXPECT_EQ(client.Open("\\\\.\\mailslot\\bad/name.ms"), MailslotError::InvalidName);
 }
 
 TEST(Mailslot, SecondReceiverIsRefusedWhileTheFirstRuns)
@@ -103,27 +65,6 @@ TEST(Mailslot, SecondReceiverIsRefusedWhileTheFirstRuns)
     TMailslotServer second;
     EXPECT_EQ(second.Create("\\\\.\\mailslot\\owned.ms"), MailslotError::AlreadyExists);
     first.Close();
-    EXPECT_FALSE(QFileInfo::exists(MailslotDirectory() + QStringLiteral("/owned.ms")));
     EXPECT_EQ(second.Create("\\\\.\\mailslot\\owned.ms"), MailslotError::Success);
 }
 
-TEST(Mailslot, FullQueueFailsWithinTheTimeoutInsteadOfBlocking)
-{
-    TMailslotServer server;
-    ASSERT_EQ(server.Create("\\\\.\\mailslot\\full.ms"), MailslotError::Success);
-    TMailslotClient client;
-    ASSERT_EQ(client.Open("\\\\.\\mailslot\\full.ms"), MailslotError::Success);
-    uint32_t error = MailslotError::Success;
-    int sent = 0;
-    QElapsedTimer timer;
-    while (error == MailslotError::Success && sent < 100000) {
-        timer.start();
-        error = client.Write(QByteArray(1000, 'q'));
-        ++sent;
-    }
-    EXPECT_EQ(error, MailslotError::Timeout);
-    EXPECT_GE(timer.elapsed(), TMailslotClient::WriteTimeoutMs - 20);
-    // Once the receiver reads, there is room again.
-    ASSERT_TRUE(server.Read(100).has_value());
-    EXPECT_EQ(client.Write("x"), MailslotError::Success);
-}

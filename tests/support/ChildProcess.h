@@ -15,7 +15,8 @@ public:
     explicit ChildProcess(const QString &program, const QStringList &arguments = {})
     {
         FProcess.setProcessChannelMode(QProcess::SeparateChannels);
-        FProcess.start(program, arguments);
+        // Text mode: a Windows tool's "\r\n" line ends are read as "\n".
+        FProcess.start(program, arguments, QIODevice::ReadWrite | QIODevice::Text);
         FProcess.waitForStarted(5000);
     }
     ~ChildProcess()

@@ -63,6 +63,14 @@ HANDLE Handle(const QMimeData &data, const ClipboardApi::TMimeFormat &format)
     return MemoryBlock(bytes.constData(), size_t(bytes.size()));
 }
 
+// The MIME data last set, kept as Qt's clipboard keeps it: callers may
+// still read it.
+std::unique_ptr<QMimeData> &LastSet()
+{
+    static std::unique_ptr<QMimeData> data;
+    return data;
+}
+
 // Opens the clipboard, which another program (Wine's clipboard manager) may
 // hold for a moment.
 bool Open()
@@ -73,7 +81,7 @@ bool Open()
 
 void Set(QMimeData *data)
 {
-    const std::unique_ptr<QMimeData> owned(data);
+    LastSet().reset(data);
     if (!Open())
         return;
     EmptyClipboard();

@@ -1,31 +1,57 @@
 #pragma once
 
 // A plain loopback UDP socket for the endpoint tests: the other end of the
-// wire, written directly on the platform's sockets.
+// wire, written directly on the platform's socket calls.
+
+#include "platform/sockets/Sockets.h"
 
 #include <QByteArray>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+
+// Whether a datagram waits on the socket within `timeoutMs`.
+inline bool WaitReadable(Sockets::TSocket s, int timeoutMs)
+{
+    Sockets::TSocketSet ready;
+    ready.Count = 1;
+    ready.Sockets[0] = s;
+    const Sockets::TTimeVal wait{timeoutMs / 1000, timeoutMs % 1000 * 1000};
+    return Sockets::Select(0, &ready, nullptr, nullptr, &wait) == 1;
+}
 
 class UdpPeer {
 public:
-    // Bound to 127.0.0.1 and a port of the system's choice, or `port`.
-    explicit UdpPeer(int port = 0, in_addr_t address = htonl(INADDR_LOOPBACK))
+    static constexpr Sockets::TInAddr Loopback{127, 0, 0, 1};
+    static constexpr Sockets::TInAddr AnyAddress{0, 0, 0, 0};
+
+    // The address of a dotted text such as "127.0.0.5".
+    static Sockets::TInAddr Address(const char *dotted)
     {
-        FSocket = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = address;
-        local.sin_port = htons(uint16_t(port));
-        FBound = ::bind(FSocket, reinterpret_cast<sockaddr *>(&local), sizeof local) == 0;
-        socklen_t length = sizeof local;
-        ::getsockname(FSocket, reinterpret_cast<sockaddr *>(&local), &length);
-        FPort = ntohs(local.sin_port);
+        const uint32_t network = Sockets::InetAddr(dotted);
+        Sockets::TInAddr address;
+        for (int i = 0; i < 4; ++i)
+            address[i] = uint8_t(Sockets::NetToHost32(network) >> (24 - 8 * i));
+        return address;
     }
-    ~UdpPeer() { ::close(FSocket); }
+
+    // Bound to 127.0.0.1 and a port of the system's choice, or `port`.
+    explicit UdpPeer(int port = 0, Sockets::TInAddr address = Loopback)
+    {
+        FStarted = Sockets::Startup() == 0;
+        FSocket = Sockets::Socket(Sockets::AfInet, Sockets::SockDgram, 0);
+        Sockets::TSockAddrIn local;
+        local.Family = Sockets::AfInet;
+        local.Address = address;
+        local.Port = Sockets::HostToNet16(uint16_t(port));
+        FBound = Sockets::Bind(FSocket, &local, Sockets::SockAddrInLength) == 0;
+        int length = Sockets::SockAddrInLength;
+        Sockets::GetSockName(FSocket, &local, &length);
+        FPort = Sockets::NetToHost16(local.Port);
+    }
+    ~UdpPeer()
+    {
+        Sockets::CloseSocket(FSocket);
+        if (FStarted)
+            Sockets::Cleanup();
+    }
     UdpPeer(const UdpPeer &) = delete;
     UdpPeer &operator=(const UdpPeer &) = delete;
 
@@ -34,29 +60,28 @@ public:
 
     bool SendTo(int port, const QByteArray &bytes) const
     {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        to.sin_port = htons(uint16_t(port));
-        return ::sendto(FSocket, bytes.constData(), bytes.size(), 0, reinterpret_cast<sockaddr *>(&to), sizeof to) ==
-               bytes.size();
+        Sockets::TSockAddrIn to;
+        to.Family = Sockets::AfInet;
+        to.Address = Loopback;
+        to.Port = Sockets::HostToNet16(uint16_t(port));
+        return Sockets::SendTo(FSocket, bytes.constData(), int(bytes.size()), 0, &to, Sockets::SockAddrInLength)
+               == bytes.size();
     }
 
     // One datagram, or a null array when none comes within `timeoutMs`;
     // `fromPort` receives the sender's port.
     QByteArray Receive(int timeoutMs = 2000, int *fromPort = nullptr) const
     {
-        pollfd wait{FSocket, POLLIN, 0};
-        if (::poll(&wait, 1, timeoutMs) != 1)
+        if (!WaitReadable(FSocket, timeoutMs))
             return QByteArray();
         QByteArray bytes(70000, '\0');
-        sockaddr_in from{};
-        socklen_t length = sizeof from;
-        const ssize_t n = ::recvfrom(FSocket, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr *>(&from), &length);
+        Sockets::TSockAddrIn from;
+        int length = Sockets::SockAddrInLength;
+        const int n = Sockets::RecvFrom(FSocket, bytes.data(), int(bytes.size()), 0, &from, &length);
         if (n < 0)
             return QByteArray();
         if (fromPort)
-            *fromPort = ntohs(from.sin_port);
+            *fromPort = Sockets::NetToHost16(from.Port);
         bytes.truncate(n);
         if (bytes.isNull())
             bytes = QByteArray("", 0);
@@ -64,7 +89,8 @@ public:
     }
 
 private:
-    int FSocket = -1;
+    bool FStarted = false;
+    Sockets::TSocket FSocket = Sockets::InvalidSocket;
     int FPort = 0;
     bool FBound = false;
 };
@@ -72,6 +98,6 @@ private:
 // A UDP port that was free a moment ago.
 inline int FreeUdpPort()
 {
-    UdpPeer probe(0, htonl(INADDR_ANY));
+    UdpPeer probe(0, UdpPeer::AnyAddress);
     return probe.Port();
 }

@@ -99,8 +99,9 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--name" && i + 1 < argc) {
-            // Typed in the terminal's UTF-8; the program's names are cp1251.
-            name = ToAnsi(QString::fromUtf8(argv[++i]));
+            // Arguments come in the locale's encoding (the ANSI code page on
+            // Windows); the program's names are cp1251.
+            name = ToAnsi(QString::fromLocal8Bit(argv[++i]));
         } else if (arg == "--hex") {
             hex = true;
         } else if (arg == "--json") {

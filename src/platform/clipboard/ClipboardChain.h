@@ -2,10 +2,13 @@
 
 #include "platform/clipboard/ClipboardWindow.h"
 
-// The clipboard viewer chain, local to the process. The platform knows only
-// the first member; every member keeps its successor and passes each
-// notification on with SendMessage. The system clipboard's change signal is
-// delivered to the first member as WM_DRAWCLIPBOARD.
+// The clipboard viewer chain. The platform knows only the first member;
+// every member keeps its successor and passes each notification on with
+// SendMessage. After every change of the clipboard's contents the first
+// member receives WM_DRAWCLIPBOARD.
+// On Windows it is the system's own chain, shared with other programs'
+// viewers. On Linux it is local to the process, and the change signal of
+// Qt's clipboard is delivered to the first member (ClipboardChanged).
 
 namespace ClipboardApi {
 
@@ -24,7 +27,8 @@ void ChangeClipboardChain(TWindowHandle window, TWindowHandle next);
 TWindowHandle GetClipboardViewer();
 
 // A change of the clipboard contents: WM_DRAWCLIPBOARD to the first member.
-// Called for every change signal of the system clipboard.
+// On Linux called for every change signal of the system clipboard; on
+// Windows the system sends the message itself.
 void ClipboardChanged();
 
 } // namespace ClipboardApi

@@ -10,8 +10,11 @@
 
 class QMimeData;
 
-// Reading the system clipboard in clipboard formats, over the MIME data of
-// Qt's clipboard:
+// Reading the system clipboard in clipboard formats.
+// On Windows they are the system's own formats and data: format ids
+// registered by name are the system's, and bitmaps, palettes and metafiles
+// come as the system's graphic objects. On Linux they stand over the MIME
+// data of Qt's clipboard:
 //   text/plain...                CF_TEXT (cp1251) and CF_OEMTEXT (cp866),
 //                                both rendered from the text, which is read
 //                                in the type's charset (UTF-8 when it names
@@ -104,10 +107,13 @@ void GlobalUnlock(uint32_t block);
 qsizetype GlobalSize(uint32_t block);
 
 // How often the system clipboard's owner has been asked for its list of
-// formats since the program started.
+// formats since the program started (always 0 on Windows, where the system
+// keeps the list).
 int FormatListRequests();
 
-// Connects the system clipboard's change signal (once per application):
+// On Windows nothing: the system itself tells the chain of every change.
+// On Linux it connects the system clipboard's change signal (once per
+// application):
 // on every change the data rendered so far is freed, then the viewer chain
 // is notified (ClipboardChanged). Reading the clipboard connects it too.
 // On X11 the owner is asked for its formats off the GUI thread (see

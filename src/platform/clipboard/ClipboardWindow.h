@@ -4,9 +4,10 @@
 #include <functional>
 
 // Windows as the clipboard protocols see them: a handle that receives
-// messages. The handles are process-local; a message sent to a handle that
-// is gone is dropped, as the platform drops messages to destroyed windows.
-// A Windows build would put its own implementation beside this one.
+// messages; a message sent to a handle that is gone is dropped.
+// On Windows each handle is a real, hidden window of the system, so that
+// the system and other programs can send it the clipboard messages. On
+// Linux the handles are process-local.
 
 namespace ClipboardApi {
 

@@ -6,8 +6,11 @@
 #include <vector>
 
 // Graphic objects handed out by handle: palettes, and the bitmaps the
-// clipboard renders. Handles are process-local and never reused; every
-// object lives until DeleteObject. Tests read the number of live palettes.
+// clipboard renders; every object lives until DeleteObject. Tests read the
+// number of live objects made here.
+// On Windows they are the system's own palettes and bitmaps (the system
+// may reuse a handle once its object is deleted). On Linux the handles are
+// process-local and never reused.
 
 namespace Gdi {
 

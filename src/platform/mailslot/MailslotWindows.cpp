@@ -6,9 +6,11 @@
 // codes are the system's.
 
 namespace {
-// What ReadFile is first given; a longer message is read with a buffer of
-// the size GetMailslotInfo reports for it.
-constexpr DWORD FirstReadSize = 4096;
+// What ReadFile is given while no message waits yet: room for any message a
+// local writer sends in one piece. A message that waits already is read
+// with a buffer of the size GetMailslotInfo reports for it (Wine cuts a
+// message longer than the buffer without a word; Windows fails the read).
+constexpr DWORD WaitingReadSize = 65536;
 
 HANDLE Native(void *handle)
 {
@@ -73,10 +75,14 @@ std::optional<QByteArray> TMailslotServer::Read(int timeoutMs)
     const HANDLE handle = Native(FHandle);
     if (!::SetMailslotInfo(handle, timeoutMs < 0 ? MAILSLOT_WAIT_FOREVER : DWORD(timeoutMs)))
         return std::nullopt;
-    QByteArray message(FirstReadSize, Qt::Uninitialized);
+    DWORD next = MAILSLOT_NO_MESSAGE;
+    if (!::GetMailslotInfo(handle, nullptr, &next, nullptr, nullptr))
+        return std::nullopt;
+    // (A buffer of no bytes is no read at all for Wine, even of an empty message.)
+    QByteArray message(next == MAILSLOT_NO_MESSAGE ? WaitingReadSize : qMax<DWORD>(next, 1), Qt::Uninitialized);
     DWORD got = 0;
     if (!::ReadFile(handle, message.data(), DWORD(message.size()), &got, nullptr)) {
-        DWORD next = MAILSLOT_NO_MESSAGE;
+        // A longer message came while the read waited.
         if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || !::GetMailslotInfo(handle, nullptr, &next, nullptr, nullptr)
             || next == MAILSLOT_NO_MESSAGE)
             return std::nullopt;

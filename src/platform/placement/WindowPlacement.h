@@ -6,18 +6,20 @@ class QWidget;
 
 // Window placement of a top-level Qt window in the terms of the Windows
 // WINDOWPLACEMENT record: show command, minimised and maximised positions
-// and the normal (restored) rectangle.
+// and the normal (restored) rectangle, right and bottom exclusive. A
+// rectangle read here and applied again puts the window back where it was.
 //
-// The normal rectangle is the window's client area (QWidget::normalGeometry)
-// in screen coordinates, right and bottom exclusive. The frame is left out
-// on purpose: under X11 it is known only after the window manager has
-// decorated the mapped window, and the offscreen platform invents one, while
-// the client rectangle can be set exactly before the window is first shown.
-// So a rectangle read here and applied again puts the window back where it
-// was, whatever frame it gets.
-//
-// Qt leaves the minimised and maximised positions to the window manager;
-// they are kept with the window as last set, (-1, -1) before that.
+// What the normal rectangle holds differs by system:
+// - Windows: the frame rectangle as GetWindowPlacement gives it (workspace
+//   coordinates), and the minimised and maximised positions are the
+//   system's own.
+// - Linux: the window's client area (QWidget::normalGeometry) in screen
+//   coordinates. The frame is left out on purpose: under X11 it is known
+//   only after the window manager has decorated the mapped window, and the
+//   offscreen platform invents one, while the client rectangle can be set
+//   exactly before the window is first shown. Qt leaves the minimised and
+//   maximised positions to the window manager; they are kept with the
+//   window as last set, (-1, -1) before that.
 
 namespace Wnd {
 inline constexpr uint32_t SW_HIDE = 0;

@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+#include <algorithm>
+#include <utility>
+
 #include <windows.h>
 
 // The system's own placement of the window's native handle: the normal
@@ -18,6 +21,29 @@ HWND Hwnd(const QWidget *window)
 {
     // The native window is made when it is first asked for.
     return reinterpret_cast<HWND>(const_cast<QWidget *>(window)->winId());
+}
+
+// The rectangle as the system can take it: at least as large as a window
+// can be made and as its frame around a client area of one pixel, at most
+// as large as all screens together.
+RECT UsableRect(HWND hwnd, const TRect &rect)
+{
+    RECT framed{0, 0, 1, 1};
+    AdjustWindowRectEx(&framed, DWORD(GetWindowLongW(hwnd, GWL_STYLE)), FALSE, DWORD(GetWindowLongW(hwnd, GWL_EXSTYLE)));
+    // Each side kept within one length of the screens, its length between
+    // the smallest window and the screens' extent.
+    const auto span = [](int32_t from, int32_t to, int least, int origin, int extent) {
+        const int64_t length = std::clamp<int64_t>(int64_t(to) - from, least, std::max(least, extent));
+        const int64_t start = std::clamp<int64_t>(from, int64_t(origin) - length, int64_t(origin) + extent);
+        return std::pair<LONG, LONG>(LONG(start), LONG(start + length));
+    };
+    const auto [left, right] = span(rect.Left, rect.Right,
+                                    std::max<int>(::GetSystemMetrics(SM_CXMINTRACK), framed.right - framed.left),
+                                    ::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    const auto [top, bottom] = span(rect.Top, rect.Bottom,
+                                    std::max<int>(::GetSystemMetrics(SM_CYMINTRACK), framed.bottom - framed.top),
+                                    ::GetSystemMetrics(SM_YVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    return {left, top, right, bottom};
 }
 
 // The client area on the screen, right and bottom exclusive.
@@ -63,8 +89,7 @@ bool SetWindowPlacement(QWidget *window, const TWindowPlacement &placement)
     native.showCmd = ::IsWindowVisible(hwnd) ? SW_SHOWNA : SW_HIDE;
     native.ptMinPosition = {placement.MinPosition.X, placement.MinPosition.Y};
     native.ptMaxPosition = {placement.MaxPosition.X, placement.MaxPosition.Y};
-    const TRect &normal = placement.NormalPosition;
-    native.rcNormalPosition = {normal.Left, normal.Top, normal.Right, normal.Bottom};
+    native.rcNormalPosition = UsableRect(hwnd, placement.NormalPosition);
     if (!::SetWindowPlacement(hwnd, &native))
         return false;
     // A window in its normal state now stands where the system put it: Qt

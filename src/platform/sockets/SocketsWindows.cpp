@@ -8,7 +8,11 @@
 
 // Windows Sockets 1.1 from "wsock32.dll", loaded when first needed. The
 // error numbers are the library's own; the checks made here are only those
-// the program's interface adds (IPv4 only, a wait set of at most 64).
+// the program's interface adds (IPv4 only, 16-byte out records, a wait set of
+// at most 64). The library keeps its last error in the thread's system last
+// error, which any later system call of the thread (a thread library's, Qt's)
+// may overwrite: each failure is copied out at once into the thread's own
+// record, which LastError reads.
 
 namespace Sockets {
 
@@ -20,7 +24,6 @@ struct TLibrary {
     decltype(&::WSAStartup) WSAStartup = nullptr;
     decltype(&::WSACleanup) WSACleanup = nullptr;
     decltype(&::WSAGetLastError) WSAGetLastError = nullptr;
-    decltype(&::WSASetLastError) WSASetLastError = nullptr;
     decltype(&::socket) socket = nullptr;
     decltype(&::bind) bind = nullptr;
     decltype(&::connect) connect = nullptr;
@@ -62,7 +65,7 @@ const TLibrary &Library()
         TLibrary &l = library;
         l.Loaded = Find(module, "WSAStartup", l.WSAStartup) && Find(module, "WSACleanup", l.WSACleanup)
                    && Find(module, "WSAGetLastError", l.WSAGetLastError)
-                   && Find(module, "WSASetLastError", l.WSASetLastError) && Find(module, "socket", l.socket)
+                   && Find(module, "socket", l.socket)
                    && Find(module, "bind", l.bind) && Find(module, "connect", l.connect)
                    && Find(module, "listen", l.listen) && Find(module, "accept", l.accept)
                    && Find(module, "send", l.send) && Find(module, "sendto", l.sendto) && Find(module, "recv", l.recv)
@@ -78,8 +81,7 @@ const TLibrary &Library()
     return library;
 }
 
-// The last error of a thread whose calls could not reach the library.
-thread_local int32_t UnloadedLastError = 0;
+thread_local int32_t ThreadLastError = 0;
 
 int Fail(int32_t code)
 {
@@ -93,13 +95,34 @@ bool Ready()
 {
     if (Library().Loaded)
         return true;
-    UnloadedLastError = WSASYSNOTREADY;
+    ThreadLastError = WSASYSNOTREADY;
     return false;
+}
+
+// A call's result, with the library's error kept when it is `failure`.
+template <typename Result>
+Result Checked(Result result, Result failure)
+{
+    if (result == failure)
+        ThreadLastError = Library().WSAGetLastError();
+    return result;
+}
+
+int Checked(int result)
+{
+    return Checked(result, SocketError);
+}
+
+// Out records must have room for all 16 bytes (Windows says so with
+// WSAEFAULT; checked here before the call, which could block first).
+bool OutRecordFits(const TSockAddrIn *address, const int *length)
+{
+    return !address || (length && *length >= SockAddrInLength);
 }
 
 TSocket FromNative(SOCKET s)
 {
-    return s == INVALID_SOCKET ? InvalidSocket : TSocket(s);
+    return Checked(s, INVALID_SOCKET) == INVALID_SOCKET ? InvalidSocket : TSocket(s);
 }
 
 SOCKET Native(TSocket s)
@@ -162,7 +185,7 @@ THostRecord CopyHost(const hostent &entry)
 // The library keeps one host record per thread: copied out at once.
 bool TakeHost(const hostent *entry, THostRecord &host)
 {
-    if (!entry)
+    if (!Checked(entry, static_cast<const hostent *>(nullptr)))
         return false;
     host = CopyHost(*entry);
     if (host.Addresses.isEmpty()) {
@@ -174,7 +197,7 @@ bool TakeHost(const hostent *entry, THostRecord &host)
 
 bool TakeService(const servent *entry, TServiceRecord &service)
 {
-    if (!entry)
+    if (!Checked(entry, static_cast<const servent *>(nullptr)))
         return false;
     service = {};
     service.Name = entry->s_name ? QByteArray(entry->s_name) : QByteArray();
@@ -202,15 +225,12 @@ void Cleanup()
 
 int32_t LastError()
 {
-    return Library().Loaded ? Library().WSAGetLastError() : UnloadedLastError;
+    return ThreadLastError;
 }
 
 void SetLastError(int32_t code)
 {
-    if (Library().Loaded)
-        Library().WSASetLastError(code);
-    else
-        UnloadedLastError = code;
+    ThreadLastError = code;
 }
 
 TSocket Socket(int family, int type, int protocol)
@@ -225,46 +245,52 @@ TSocket Socket(int family, int type, int protocol)
 
 int Bind(TSocket s, const TSockAddrIn *address, int length)
 {
-    return Ready() ? Library().bind(Native(s), Native(address), length) : SocketError;
+    return Ready() ? Checked(Library().bind(Native(s), Native(address), length)) : SocketError;
 }
 
 int Connect(TSocket s, const TSockAddrIn *address, int length)
 {
-    return Ready() ? Library().connect(Native(s), Native(address), length) : SocketError;
+    return Ready() ? Checked(Library().connect(Native(s), Native(address), length)) : SocketError;
 }
 
 int Listen(TSocket s, int backlog)
 {
-    return Ready() ? Library().listen(Native(s), backlog) : SocketError;
+    return Ready() ? Checked(Library().listen(Native(s), backlog)) : SocketError;
 }
 
 TSocket Accept(TSocket s, TSockAddrIn *address, int *length)
 {
-    return Ready() ? FromNative(Library().accept(Native(s), Native(address), length)) : InvalidSocket;
+    if (!Ready())
+        return InvalidSocket;
+    if (!OutRecordFits(address, length))
+        return Fail(WsaError::Fault);
+    return FromNative(Library().accept(Native(s), Native(address), length));
 }
 
 int Send(TSocket s, const void *buffer, int length, int flags)
 {
-    return Ready() ? Library().send(Native(s), static_cast<const char *>(buffer), length, flags) : SocketError;
+    return Ready() ? Checked(Library().send(Native(s), static_cast<const char *>(buffer), length, flags)) : SocketError;
 }
 
 int SendTo(TSocket s, const void *buffer, int length, int flags, const TSockAddrIn *to, int toLength)
 {
     if (!Ready())
         return SocketError;
-    return Library().sendto(Native(s), static_cast<const char *>(buffer), length, flags, Native(to), toLength);
+    return Checked(Library().sendto(Native(s), static_cast<const char *>(buffer), length, flags, Native(to), toLength));
 }
 
 int Recv(TSocket s, void *buffer, int length, int flags)
 {
-    return Ready() ? Library().recv(Native(s), static_cast<char *>(buffer), length, flags) : SocketError;
+    return Ready() ? Checked(Library().recv(Native(s), static_cast<char *>(buffer), length, flags)) : SocketError;
 }
 
 int RecvFrom(TSocket s, void *buffer, int length, int flags, TSockAddrIn *from, int *fromLength)
 {
     if (!Ready())
         return SocketError;
-    return Library().recvfrom(Native(s), static_cast<char *>(buffer), length, flags, Native(from), fromLength);
+    if (!OutRecordFits(from, fromLength))
+        return Fail(WsaError::Fault);
+    return Checked(Library().recvfrom(Native(s), static_cast<char *>(buffer), length, flags, Native(from), fromLength));
 }
 
 int Select(int ignored, TSocketSet *readSet, TSocketSet *writeSet, TSocketSet *exceptSet, const TTimeVal *timeout)
@@ -293,7 +319,7 @@ int Select(int ignored, TSocketSet *readSet, TSocketSet *writeSet, TSocketSet *e
     }
     const int result = Library().select(ignored, readSet ? &native[0] : nullptr, writeSet ? &native[1] : nullptr,
                                         exceptSet ? &native[2] : nullptr, timeout ? &wait : nullptr);
-    if (result == SOCKET_ERROR) {
+    if (Checked(result) == SOCKET_ERROR) {
         clearAll();
         return SocketError;
     }
@@ -306,32 +332,32 @@ int SetSockOpt(TSocket s, int level, int name, const void *value, int length)
 {
     if (!Ready())
         return SocketError;
-    return Library().setsockopt(Native(s), level, name, static_cast<const char *>(value), length);
+    return Checked(Library().setsockopt(Native(s), level, name, static_cast<const char *>(value), length));
 }
 
 int Shutdown(TSocket s, int how)
 {
-    return Ready() ? Library().shutdown(Native(s), how) : SocketError;
+    return Ready() ? Checked(Library().shutdown(Native(s), how)) : SocketError;
 }
 
 int CloseSocket(TSocket s)
 {
-    return Ready() ? Library().closesocket(Native(s)) : SocketError;
+    return Ready() ? Checked(Library().closesocket(Native(s))) : SocketError;
 }
 
 int GetSockName(TSocket s, TSockAddrIn *address, int *length)
 {
-    return Ready() ? Library().getsockname(Native(s), Native(address), length) : SocketError;
+    return Ready() ? Checked(Library().getsockname(Native(s), Native(address), length)) : SocketError;
 }
 
 int GetPeerName(TSocket s, TSockAddrIn *address, int *length)
 {
-    return Ready() ? Library().getpeername(Native(s), Native(address), length) : SocketError;
+    return Ready() ? Checked(Library().getpeername(Native(s), Native(address), length)) : SocketError;
 }
 
 int GetHostName(char *name, int length)
 {
-    return Ready() ? Library().gethostname(name, length) : SocketError;
+    return Ready() ? Checked(Library().gethostname(name, length)) : SocketError;
 }
 
 bool GetHostByName(const QByteArray &name, THostRecord &host)

@@ -1,3 +1,6 @@
+// The registry's Linux stand-in: its hive file, the locking and the
+// reports of lines it skips.
+
 #include "platform/files/ConfigFiles.h"
 #include "platform/registry/Registry.h"
 #include "support/Ansi.h"
