@@ -4,6 +4,10 @@
 #include "app/MainUnit.h"
 #include "commandline/CommandLine.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+
 #include <memory>
 
 namespace {
@@ -23,6 +27,13 @@ int main(int argc, char **argv)
     if (argc == 2 && CommandLine::IsHelpOrVersion(argv[1], "v3721conf", UsageText))
         return 0;
     TApplication application(argc, argv);
+    // Every window carries the program's icon; the desktop finds the
+    // program's entry (v3721conf.desktop) by this name.
+    QIcon icon;
+    for (const QFileInfo &file : QDir(QStringLiteral(":/icons")).entryInfoList(QDir::Files))
+        icon.addFile(file.filePath());
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("v3721conf"));
 
     // A failure while the windows are built (the socket library cannot
     // start, say) is shown and the program does not start.
