@@ -1,10 +1,9 @@
 # The Windows installer (NSIS) and a zip of the same files, made by
 # "cpack" in the Windows build folder: the program and the two tools an
 # operator needs beside it (the TM server mailslot receiver and the gateway
-# simulator), the Qt libraries and plugins the program loads, and the MinGW
-# runtime. The Start menu entry carries the program's own icon.
-install(TARGETS v3721conf kvip-sim tms-mailslot RUNTIME DESTINATION bin)
-
+# simulator: their install() rules are in src/ and tools/), the Qt libraries
+# and plugins the program loads, and the MinGW runtime. The Start menu entry
+# carries the program's own icon.
 set(qt_prefix ${QT_WINDOWS_PREFIX})
 install(FILES
   ${qt_prefix}/bin/Qt6Core.dll ${qt_prefix}/bin/Qt6Gui.dll ${qt_prefix}/bin/Qt6Widgets.dll
