@@ -6,7 +6,6 @@
 #include "tools/ToolRun.h"
 
 #include <QDateTime>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -48,8 +47,15 @@ QByteArray ReceiveOne(QStringList arguments)
     arguments << QStringLiteral("--count") << QStringLiteral("1");
     QProcess receiver;
     receiver.start(ToolPaths::TmsMailslot, arguments);
-    const QString socket = MailslotDirectory() + QStringLiteral("/tms.ms");
-    if (!WaitUntil([&] { return QFileInfo::exists(socket); }, 10000, 10)) {
+    // The receiver says when its mailslot is there.
+    receiver.setReadChannel(QProcess::StandardError);
+    QByteArray said;
+    const bool listening = WaitUntil([&] {
+        receiver.waitForReadyRead(10);
+        said += receiver.readAllStandardError();
+        return said.contains("listening on");
+    }, 10000, 10);
+    if (!listening) {
         receiver.kill();
         receiver.waitForFinished();
         return "no mailslot";

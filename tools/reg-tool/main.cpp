@@ -170,25 +170,18 @@ int Query(HKEY root, const QByteArray &path, const std::string &keyText, const c
         return Fail(keyText, error);
     QByteArray name, data;
     DWORD type = 0;
-    if (valueName) {
-        // The registry finds the value whatever the letter case; it is
-        // shown by the name as typed.
-        name = Arg(valueName);
-        DWORD size = 0;
-        LONG error = QueryValueEx(key, name, &type, nullptr, &size);
-        if (!error) {
-            data.resize(size);
-            error = QueryValueEx(key, name, &type, data.data(), &size);
-        }
-        CloseKey(key);
-        if (error)
-            return Fail(keyText + " " + valueName, error, true);
-        PrintValue(name, type, data.left(size));
-        return 0;
-    }
-    for (DWORD i = 0; EnumValue(key, i, &name, &type, &data) == ERROR_SUCCESS; ++i)
+    bool found = false;
+    for (DWORD i = 0; EnumValue(key, i, &name, &type, &data) == ERROR_SUCCESS; ++i) {
+        // A value asked for by name is found whatever the letter case, and
+        // shown by its name as stored.
+        if (valueName && FromAnsi(name).compare(QString::fromLocal8Bit(valueName), Qt::CaseInsensitive) != 0)
+            continue;
         PrintValue(name, type, data);
+        found = true;
+    }
     CloseKey(key);
+    if (valueName && !found)
+        return Fail(keyText + " " + valueName, ERROR_FILE_NOT_FOUND, true);
     return 0;
 }
 
