@@ -1,12 +1,13 @@
 #pragma once
 
-// Reading and writing the current user's hive directly, to see what the
-// settings components stored and to prepare what they will find.
+// Reading and writing the current user's keys through the registry calls,
+// to see what the settings components stored and to prepare what they will
+// find.
 
 #include "platform/registry/Registry.h"
+#include "settings/RegistryStore.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QList>
 
 namespace RegistryValues {
@@ -77,9 +78,11 @@ inline QList<QByteArray> Names(const QByteArray &path)
     return names;
 }
 
-inline QByteArray HiveBytes()
+// Removes a key of `root` with everything below it; nothing when it is missing.
+inline void RemoveKey(Reg::HKEY root, const QByteArray &path)
 {
-    QFile file(Reg::HiveFilePath(Reg::HKEY_CURRENT_USER));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    TRegistryStore store({});
+    store.SwitchRoot(root, false);
+    store.DeleteSection('\\' + path);
 }
 } // namespace RegistryValues
