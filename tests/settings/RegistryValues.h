@@ -32,17 +32,15 @@ inline bool KeyExists(const QByteArray &path)
 inline QByteArray Get(const QByteArray &path, const QByteArray &name)
 {
     const Reg::HKEY key = Open(path, false);
+    Reg::DWORD size = 0;
     QByteArray data;
-    Reg::DWORD type = 0;
-    QByteArray found;
-    bool present = false;
-    for (Reg::DWORD i = 0; Reg::EnumValue(key, i, &found, &type, &data) == Reg::ERROR_SUCCESS; ++i)
-        if (SameRegistryName(found, name)) {
-            present = true;
-            break;
-        }
+    Reg::LONG error = Reg::QueryValueEx(key, name, nullptr, nullptr, &size);
+    if (error == Reg::ERROR_SUCCESS) {
+        data.resize(qsizetype(size));
+        error = Reg::QueryValueEx(key, name, nullptr, data.data(), &size);
+    }
     Reg::CloseKey(key);
-    if (!present)
+    if (error != Reg::ERROR_SUCCESS)
         return "<missing>";
     return data.left(data.indexOf('\0'));
 }
