@@ -2,8 +2,10 @@
 #include "support/Ansi.h"
 
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <QElapsedTimer>
+#include <sys/stat.h>
 #include <unistd.h>
 
 TEST(MailslotSocketPath, FoldsCaseAndMapsHierarchy)
@@ -42,6 +44,33 @@ TEST(Mailslot, MessageRoundTripKeepsEveryByte)
     EXPECT_EQ(server.Read(1000), message);
     EXPECT_EQ(server.Read(1000), QByteArray(5000, 'x'));
     EXPECT_FALSE(server.Read(10).has_value());
+}
+
+// The mode bits of a file, or -1 when it cannot be read.
+int ModeOf(const QString &path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
+TEST(Mailslot, EveryFolderItMakesIsPrivateFromTheRuntimeFolderDown)
+{
+    // A runtime folder that does not exist yet, made under the usual umask.
+    QTemporaryDir parent;
+    ASSERT_TRUE(parent.isValid());
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QString runtime = parent.filePath(QStringLiteral("run"));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    const mode_t oldMask = ::umask(022);
+    {
+        TMailslotServer server;
+        EXPECT_EQ(server.Create("\\\\.\\mailslot\\Private\\Folders.ms"), MailslotError::Success);
+        EXPECT_EQ(ModeOf(runtime), 0700);
+        EXPECT_EQ(ModeOf(runtime + QStringLiteral("/mailslot")), 0700);
+        EXPECT_EQ(ModeOf(runtime + QStringLiteral("/mailslot/private")), 0700);
+    }
+    ::umask(oldMask);
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
 }
 
 TEST(Mailslot, CyrillicNamesAreDistinctButFoldCase)
