@@ -431,12 +431,11 @@ void ReadWindowPlacement(TForm *form, TSettingsStore &store, const QByteArray &s
             placement.MaxPosition = {PositionWord(text, 3, 0), PositionWord(text, 4, 0)};
             found = true;
         }
-        const QRect bounds = form->geometry();
+        // A missing word keeps the form's own bound, in the same terms.
         text = ReadPositionText(store, section, "NormPos");
         if (!text.isEmpty()) {
-            placement.NormalPosition = {PositionWord(text, 1, bounds.x()), PositionWord(text, 2, bounds.y()),
-                                        PositionWord(text, 3, int64_t(bounds.x()) + bounds.width()),
-                                        PositionWord(text, 4, int64_t(bounds.y()) + bounds.height())};
+            placement.NormalPosition = {PositionWord(text, 1, own.Left), PositionWord(text, 2, own.Top),
+                                        PositionWord(text, 3, own.Right), PositionWord(text, 4, own.Bottom)};
             found = true;
         }
         const int ppi = store.ReadNumber(section, "PixelsPerInch", Wnd::ScreenPixelsPerInch());

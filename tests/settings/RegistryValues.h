@@ -64,7 +64,7 @@ inline void Remove(const QByteArray &path, const QByteArray &name)
     Reg::CloseKey(key);
 }
 
-// The value names in the order they were first written.
+// The value names, in the order the registry lists them.
 inline QList<QByteArray> Names(const QByteArray &path)
 {
     QList<QByteArray> names;

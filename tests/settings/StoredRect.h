@@ -13,13 +13,8 @@ inline QByteArray RectText(const QRect &r)
            + ',' + QByteArray::number(r.y() + r.height());
 }
 
-// The rectangle stored as "NormPos" for a window in its normal state: on
-// Windows the frame's (GetWindowPlacement), on Linux the client area's.
-inline QRect StoredNormalRect(const QWidget &window)
-{
-#ifdef Q_OS_WIN
-    return window.frameGeometry();
-#else
-    return window.geometry();
-#endif
-}
+// The rectangle stored as "NormPos" for the window's normal state: on
+// Windows the frame's as the system keeps it (GetWindowPlacement: invisible
+// resize borders included, which Qt's frameGeometry leaves out, and in
+// workspace coordinates), on Linux the client area's.
+QRect StoredNormalRect(const QWidget &window);

@@ -46,7 +46,8 @@ QByteArray ReceiveOne(QStringList arguments)
 {
     arguments << QStringLiteral("--count") << QStringLiteral("1");
     QProcess receiver;
-    receiver.start(ToolPaths::TmsMailslot, arguments);
+    // Text mode: a Windows tool's "\r\n" line ends are read as "\n".
+    receiver.start(ToolPaths::TmsMailslot, arguments, QIODevice::ReadWrite | QIODevice::Text);
     // The receiver says when its mailslot is there.
     receiver.setReadChannel(QProcess::StandardError);
     QByteArray said;

@@ -31,7 +31,8 @@ inline ToolRun RunTool(const QString &program, const QStringList &arguments,
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
-    process.start(program, arguments);
+    // Text mode: a Windows tool's "\r\n" line ends are read as "\n".
+    process.start(program, arguments, QIODevice::ReadWrite | QIODevice::Text);
     ToolRun run;
     if (!process.waitForFinished(60000)) {
         process.kill();
