@@ -2,12 +2,38 @@
 #include "framework/Application.h"
 #include "framework/ErrorDisplay.h"
 #include "app/MainUnit.h"
+#include "commandline/CommandLine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 
 #include <memory>
 
+namespace {
+const char UsageText[] =
+    "usage: v3721conf [--help | --version]\n"
+    "The V3721 board configurator: the operator's window on the V3721 indicator\n"
+    "switchboard. It joins the board's IP gateway (UDP, local port 971), sends\n"
+    "the gateway's key events and copied object addresses to the TM server's\n"
+    "mailslot, and keeps its settings in ~/.config/registry/.\n"
+    "Options of Qt itself (-platform, -display ...) are taken as well.\n"
+    "example: v3721conf\n";
+} // namespace
+
 int main(int argc, char **argv)
 {
+    // Answered before the application starts, so that they need no display.
+    if (argc == 2 && CommandLine::IsHelpOrVersion(argv[1], "v3721conf", UsageText))
+        return 0;
     TApplication application(argc, argv);
+    // Every window carries the program's icon; the desktop finds the
+    // program's entry (v3721conf.desktop) by this name.
+    QIcon icon;
+    for (const QFileInfo &file : QDir(QStringLiteral(":/icons")).entryInfoList(QDir::Files))
+        icon.addFile(file.filePath());
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("v3721conf"));
 
     // A failure while the windows are built (the socket library cannot
     // start, say) is shown and the program does not start.

@@ -68,9 +68,10 @@ protected:
     }
 
     ChildProcess receiver{Tools + QStringLiteral("/tms-mailslot/tms-mailslot"), {QStringLiteral("--json")}};
+    // Lines without the time, compared whole.
     ChildProcess simulator{Tools + QStringLiteral("/kvip-sim/kvip-sim"),
-                           {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--mac"),
-                            QString::fromLatin1(SimulatorMac)}};
+                           {QStringLiteral("--no-time"), QStringLiteral("--port"), QStringLiteral("0"),
+                            QStringLiteral("--mac"), QString::fromLatin1(SimulatorMac)}};
     QString simulatorPort;
     MessageBoxRecorder boxes;
     BeepRecorder beeps;

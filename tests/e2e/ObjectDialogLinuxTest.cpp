@@ -253,3 +253,22 @@ TEST_F(ObjectDialogE2E, FocusGoesBackToTheProgramTheObjectWasCopiedFrom)
     EXPECT_TRUE(WaitForFocus(other));
     EXPECT_TRUE(ReceivedHex(500).isEmpty());
 }
+
+TEST_F(ObjectDialogE2E, BothWindowsCarryTheProgramsIcon)
+{
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    Copy("#TC0:1:1");
+    const unsigned long dialog = WaitForWindow(DialogTitle);
+    ASSERT_NE(dialog, 0u) << "the dialog did not appear";
+    for (const unsigned long window : {FMainWindow, dialog}) {
+        // The icons the window offers the window manager and the taskbar,
+        // from the title bar's size to the largest (all of them: xprop
+        // shows only the first few kilobytes of a property by default).
+        const QString icons = Run(QStringLiteral("xprop"), {QStringLiteral("-len"), QStringLiteral("4000000"),
+                                                            QStringLiteral("-id"), QString::number(window),
+                                                            QStringLiteral("_NET_WM_ICON")});
+        for (const int size : {16, 24, 32, 48, 256})
+            EXPECT_TRUE(icons.contains(QStringLiteral("Icon (%1 x %1)").arg(size)))
+                << "window " << window << " has no " << size << "x" << size << " icon: " << icons.left(200).toStdString();
+    }
+}

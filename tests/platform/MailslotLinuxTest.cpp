@@ -6,7 +6,9 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 TEST(MailslotSocketPath, FoldsCaseAndMapsHierarchy)
@@ -87,4 +89,33 @@ TEST(Mailslot, FullQueueFailsWithinTheTimeoutInsteadOfBlocking)
     // Once the receiver reads, there is room again.
     ASSERT_TRUE(server.Read(100).has_value());
     EXPECT_EQ(client.Write("x"), MailslotError::Success);
+}
+
+namespace {
+// The mode bits of a file, or -1 when it cannot be read.
+int ModeOf(const QString &path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+} // namespace
+
+TEST(Mailslot, EveryFolderItMakesIsPrivateFromTheRuntimeFolderDown)
+{
+    // A runtime folder that does not exist yet, made under the usual umask.
+    QTemporaryDir parent;
+    ASSERT_TRUE(parent.isValid());
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QString runtime = parent.filePath(QStringLiteral("run"));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    const mode_t oldMask = ::umask(022);
+    {
+        TMailslotServer server;
+        EXPECT_EQ(server.Create("\\\\.\\mailslot\\Private\\Folders.ms"), MailslotError::Success);
+        EXPECT_EQ(ModeOf(runtime), 0700);
+        EXPECT_EQ(ModeOf(runtime + QStringLiteral("/mailslot")), 0700);
+        EXPECT_EQ(ModeOf(runtime + QStringLiteral("/mailslot/private")), 0700);
+    }
+    ::umask(oldMask);
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
 }

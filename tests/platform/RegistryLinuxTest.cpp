@@ -22,6 +22,8 @@ using namespace Reg;
 
 namespace {
 const QString Tool = QStringLiteral(V3721_TOOLS_DIR "/reg-tool/reg-tool");
+// A second process writing the hive: hive-writer fill|churn KEY ... (KEY below HKEY_CURRENT_USER).
+const QString Writer = QStringLiteral(V3721_HIVE_WRITER);
 
 QString Hive()
 {
@@ -319,10 +321,10 @@ TEST(Registry, ChangesOfAnotherProcessAreSeenAtOnce)
 TEST(Registry, ProcessesWritingAtOnceLoseNothing)
 {
     const int count = 150;
-    const QString key = QString::fromLatin1(KeyOf("Software\\Race"));
+    const QString key = QStringLiteral("Software\\Race");
     QProcess first, second;
-    first.start(Tool, {QStringLiteral("fill"), key, QStringLiteral("A"), QString::number(count)});
-    second.start(Tool, {QStringLiteral("fill"), key, QStringLiteral("B"), QString::number(count)});
+    first.start(Writer, {QStringLiteral("fill"), key, QStringLiteral("A"), QString::number(count)});
+    second.start(Writer, {QStringLiteral("fill"), key, QStringLiteral("B"), QString::number(count)});
     ASSERT_TRUE(first.waitForStarted());
     ASSERT_TRUE(second.waitForStarted());
     // This process writes too, from a thread of its own.
@@ -361,8 +363,8 @@ TEST(Registry, AWriterKilledAtAnyInstantLeavesTheOldOrTheNewHive)
     int interrupted = 0; // kills that left a half-written temporary file
     for (int round = 0; round < kills; ++round) {
         QProcess writer;
-        writer.start(Tool, {QStringLiteral("churn"), QString::fromLatin1(KeyOf("Software\\Crash")),
-                            QStringLiteral("Big"), QString::number(size)});
+        writer.start(Writer, {QStringLiteral("churn"), QStringLiteral("Software\\Crash"), QStringLiteral("Big"),
+                              QString::number(size)});
         ASSERT_TRUE(writer.waitForStarted());
         ASSERT_TRUE(writer.waitForReadyRead(10000)); // at least one write done
         QThread::usleep(QRandomGenerator::global()->bounded(20000));
@@ -513,43 +515,4 @@ TEST(Registry, WritersRacingOnAMalformedHiveLoseNothing)
     // The hive was kept aside once a round, and no writer left a file behind.
     EXPECT_EQ(HiveFolderEntries(QStringLiteral("HKEY_CURRENT_USER.reg.bad-*")).size(), asideBefore.size() + rounds);
     EXPECT_EQ(HiveFolderEntries(QStringLiteral("HKEY_CURRENT_USER.reg.new*")), QStringList());
-}
-
-TEST(RegTool, DeleteRemovesTheKeyTreeAndReportsSuccess)
-{
-    for (const char *path : {"Software\\Doomed\\A\\B", "Software\\Doomed\\C", "Software\\Kept"}) {
-        Key k;
-        ASSERT_EQ(CreateKeyEx(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &k.Handle), ERROR_SUCCESS);
-        ASSERT_EQ(SetText(k.Handle, "v", "1"), ERROR_SUCCESS);
-    }
-    Key root;
-    ASSERT_EQ(OpenKeyEx(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, &root.Handle), ERROR_SUCCESS);
-    ASSERT_EQ(SetText(root.Handle, "AtTheRoot", "1"), ERROR_SUCCESS);
-    const auto run = [](const QByteArray &key) {
-        QProcess tool;
-        tool.start(Tool, {QStringLiteral("delete"), QString::fromLatin1(key)});
-        EXPECT_TRUE(tool.waitForFinished(60000));
-        return std::pair{tool.exitCode(), tool.readAllStandardError().toStdString()};
-    };
-    const auto doomed = run(KeyOf("Software\\Doomed"));
-    EXPECT_EQ(doomed.first, 0);
-    EXPECT_EQ(doomed.second, "");
-    HKEY none = HKEY_NONE;
-    EXPECT_EQ(OpenKeyEx(HKEY_CURRENT_USER, "Software\\Doomed", KEY_READ, &none), ERROR_FILE_NOT_FOUND);
-    Key kept;
-    ASSERT_EQ(OpenKeyEx(HKEY_CURRENT_USER, "Software\\Kept", KEY_READ, &kept.Handle), ERROR_SUCCESS);
-    EXPECT_EQ(Text(kept.Handle, "v"), "1");
-
-    const auto missing = run(KeyOf("Software\\Doomed"));
-    EXPECT_EQ(missing.first, 1);
-    EXPECT_EQ(missing.second, "reg-tool: delete failed with error 2\n");
-
-    // A root key cannot go: deleting it empties it, as RegDeleteTree does.
-    const auto all = run("HKEY_CURRENT_USER");
-    EXPECT_EQ(all.first, 0);
-    EXPECT_EQ(all.second, "");
-    DWORD subKeys = 1, values = 1;
-    ASSERT_EQ(QueryInfoKey(root.Handle, &subKeys, nullptr, &values, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(subKeys, 0u);
-    EXPECT_EQ(values, 0u);
 }

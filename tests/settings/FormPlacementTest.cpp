@@ -3,7 +3,8 @@
 
 #include "RegistryValues.h"
 #include "framework/Component.h"
-#include "platform/files/ConfigFiles.h"
+#include "StoredRect.h"
+#include "platform/profile/PrivateProfile.h"
 #include "platform/placement/WindowPlacement.h"
 #include "settings/FormStorage.h"
 
@@ -297,19 +298,21 @@ TEST(FormPlacement, TheIniFileStoreKeepsThePlacementToo)
         f->Storage->SetUseRegistry(false);
         f->Storage->SetIniFileName("placement.ini");
     };
+    QRect normal;
     {
         TTestForm form(setup);
         Show(form);
         form.setGeometry(60, 70, 320, 240);
+        normal = StoredNormalRect(form);
         form.Edit1->setText(QStringLiteral("\"quoted\""));
         form.Storage->SetStoredPropLines({"Edit1.text"});
         form.close();
     }
-    QFile file(ConfigDirectory() + QStringLiteral("/placement.ini"));
+    QFile file(ProfileFilePath(QStringLiteral("placement.ini")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     EXPECT_TRUE(text.startsWith("[TTestForm]\r\nFormVersion=0\r\n")) << text.constData();
-    EXPECT_TRUE(text.contains("NormPos=60,70,380,310\r\n"));
+    EXPECT_TRUE(text.contains("NormPos=" + RectText(normal) + "\r\n")) << text.constData();
     EXPECT_TRUE(text.contains("Edit1_text=\"\"quoted\"\"\r\n"));
     EXPECT_FALSE(RV::KeyExists("Software\\Test"));
     TTestForm form(setup);

@@ -1,13 +1,29 @@
 // The profile (INI) file store and the profile file calls beneath it.
 
-#include "platform/files/ConfigFiles.h"
 #include "platform/profile/PrivateProfile.h"
 #include "settings/IniFileStore.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
 
+#ifdef Q_OS_WIN
+#include <QDir>
+#else
+#include "platform/files/ConfigFiles.h"
+#endif
+
 namespace {
+// Where a relative profile file name lives: the user's application data
+// folder on Windows, the configuration folder on Linux.
+QString ProfileFolder()
+{
+#ifdef Q_OS_WIN
+    return QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
+#else
+    return ConfigDirectory();
+#endif
+}
+
 QByteArray FileText(const QString &name)
 {
     QFile file(ProfileFilePath(name));
@@ -93,6 +109,6 @@ TEST(PrivateProfile, WritesOnlyWhatChanges)
     EXPECT_EQ(WritePrivateProfileString("S", QByteArray("[k"), QByteArray("1"), QStringLiteral("p.ini")), 87u);
     EXPECT_EQ(WritePrivateProfileString("S", QByteArray("k"), QByteArray("1"), QStringLiteral("p.ini")), 0u);
     EXPECT_EQ(GetPrivateProfileString("S", "k", "d", QStringLiteral("p.ini")), "1");
-    EXPECT_EQ(ProfileFilePath(QStringLiteral("p.ini")), ConfigDirectory() + QStringLiteral("/p.ini"));
+    EXPECT_EQ(ProfileFilePath(QStringLiteral("p.ini")), ProfileFolder() + QStringLiteral("/p.ini"));
     EXPECT_EQ(ProfileFilePath(QStringLiteral("/abs/p.ini")), QStringLiteral("/abs/p.ini"));
 }

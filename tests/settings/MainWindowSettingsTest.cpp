@@ -2,32 +2,20 @@
 // start, a close and the next start do with the placement and the three
 // fields.
 
+#include "MainWindowKey.h"
 #include "RegistryValues.h"
+#include "StoredRect.h"
 #include "platform/placement/ScreenMetrics.h"
-#include "platform/registry/Registry.h"
 #include "settings/FormStorage.h"
 #include "app/MainUnit.h"
-#include "support/Ansi.h"
-#include "support/MessageBoxRecorder.h"
 #include "support/frmMainProbe.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace RV = RegistryValues;
 
 namespace {
-const QByteArray Key = "Software\\Orbastel\\V3721Conf";
-const QByteArray Section = Key + "\\MainWindow";
-
-QByteArray NormPos(const QRect &r)
-{
-    return QByteArray::number(r.x()) + ',' + QByteArray::number(r.y()) + ',' + QByteArray::number(r.x() + r.width())
-           + ',' + QByteArray::number(r.y() + r.height());
-}
-
 // Where the window stands when nothing is stored.
 QRect DesignedGeometry()
 {
@@ -58,12 +46,14 @@ TEST(MainWindowSettings, AFreshStartShowsTheDesignAndTheFirstCloseWritesEveryVal
     const QRect designed = DesignedGeometry();
     EXPECT_EQ(designed.size(), QSize(533, 428));
     EXPECT_FALSE(RV::KeyExists(Key));
+    QRect stored;
     {
         TfrmMain window;
         const TfrmMainProbe probe(window);
         window.show();
         QApplication::processEvents();
         EXPECT_EQ(window.geometry(), designed);
+        stored = StoredNormalRect(window);
         EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(301, 177));
         EXPECT_EQ(probe.leKVIP()->text(), QString());
         EXPECT_EQ(probe.leTMSName()->text(), QStringLiteral("TMS"));
@@ -83,16 +73,12 @@ TEST(MainWindowSettings, AFreshStartShowsTheDesignAndTheFirstCloseWritesEveryVal
     EXPECT_EQ(RV::Get(Section, "PixelsPerInch"), QByteArray::number(Wnd::ScreenPixelsPerInch()));
     EXPECT_EQ(RV::Get(Section, "MinMaxPos"), "-1,-1,-4,-4");
     EXPECT_EQ(RV::Get(Section, "MinMaxPos" + suffix), "-1,-1,-4,-4");
-    EXPECT_EQ(RV::Get(Section, "NormPos"), NormPos(designed));
-    EXPECT_EQ(RV::Get(Section, "NormPos" + suffix), NormPos(designed));
+    EXPECT_EQ(RV::Get(Section, "NormPos"), RectText(stored));
+    EXPECT_EQ(RV::Get(Section, "NormPos" + suffix), RectText(stored));
     EXPECT_EQ(RV::Get(Section, "Visible"), "0");
     EXPECT_EQ(RV::Get(Section, "leKVIP_Text"), "");
     EXPECT_EQ(RV::Get(Section, "leTMSName_Text"), "TMS");
     EXPECT_EQ(RV::Get(Section, "cbPLDKv2_Checked"), "True");
-    // Importable as it is: a REGEDIT4 export of the key.
-    EXPECT_TRUE(RV::HiveBytes().startsWith("REGEDIT4\r\n"));
-    EXPECT_TRUE(RV::HiveBytes().contains("[HKEY_CURRENT_USER\\Software\\Orbastel\\V3721Conf\\MainWindow]\r\n"
-                                         "\"FormVersion\"=\"0\"\r\n"));
 }
 
 TEST(MainWindowSettings, TheNextStartRestoresThePlacementAndTheFields)
@@ -148,17 +134,19 @@ TEST(MainWindowSettings, CloseSavesOnceAndADestructionWithoutCloseSavesAsVisible
 
 TEST(MainWindowSettings, AMaximisedRunStartsMaximisedAndKeepsItsNormalRectangle)
 {
+    QRect normal;
     {
         TfrmMain window;
         window.show();
         window.setGeometry(120, 130, 500, 400);
+        normal = StoredNormalRect(window);
         window.showMaximized();
         QApplication::processEvents();
         ASSERT_TRUE(window.isMaximized());
         window.close();
     }
     EXPECT_EQ(RV::Get(Section, "ShowCmd"), "3");
-    EXPECT_EQ(RV::Get(Section, "NormPos"), "120,130,620,530");
+    EXPECT_EQ(RV::Get(Section, "NormPos"), RectText(normal));
     Started again;
     EXPECT_TRUE(again.Window.isMaximized());
     again.Window.showNormal();
@@ -283,30 +271,6 @@ TEST(MainWindowSettings, AnOlderVersionIsSkippedButWrittenAfresh)
     EXPECT_EQ(RV::Get(Section, "ShowCmd"), "1");
 }
 
-TEST(MainWindowSettings, AValueOfAnotherTypeFailsTheRestoreAndNothingIsSaved)
-{
-    for (const QByteArray name : {"FormVersion", "NormPos", "PixelsPerInch", "ShowCmd"}) {
-        RV::Set(Section, "leKVIP_Text", "10.9.9.9");
-        RV::SetRaw(Section, name, Reg::REG_DWORD, QByteArray("\x01\0\0\0", 4));
-        const QByteArray before = RV::HiveBytes();
-        MessageBoxRecorder boxes;
-        {
-            TfrmMain window;
-            const TfrmMainProbe probe(window);
-            window.show();
-            QApplication::processEvents();
-            EXPECT_TRUE(window.isVisible()) << "the show goes on";
-            EXPECT_EQ(probe.leKVIP()->text(), QString()) << name.constData();
-            window.close();
-        }
-        ASSERT_EQ(boxes.Boxes.size(), 1) << name.constData();
-        EXPECT_EQ(boxes.Boxes[0].Text, "Invalid data type for '" + name + "'"); // no full stop after a quote
-        EXPECT_EQ(boxes.Boxes[0].Icon, TMsgIcon::Error);
-        EXPECT_EQ(RV::HiveBytes(), before) << name.constData();
-        RV::Remove(Section, name);
-    }
-}
-
 TEST(MainWindowSettings, StoredTextsAndTheOption)
 {
     struct Case {
@@ -329,87 +293,4 @@ TEST(MainWindowSettings, StoredTextsAndTheOption)
     Started started;
     EXPECT_EQ(started.Probe.leTMSName()->text(), QString()) << "an empty text is a text";
     EXPECT_EQ(started.Probe.leKVIP()->text(), QStringLiteral("10.0.0.7"));
-}
-
-TEST(MainWindowSettings, AFailedSaveIsShownAndTriedAgainAtDestruction)
-{
-    MessageBoxRecorder boxes;
-    {
-        TfrmMain window;
-        window.show();
-        // The hive cannot be written any more.
-        const QString hive = Reg::HiveFilePath(Reg::HKEY_CURRENT_USER);
-        ASSERT_TRUE(QFile::remove(hive));
-        ASSERT_TRUE(QDir().mkpath(hive));
-        window.close();
-        EXPECT_FALSE(window.isVisible()) << "the window closes all the same";
-        ASSERT_EQ(boxes.Boxes.size(), 1);
-    }
-    ASSERT_EQ(boxes.Boxes.size(), 2);
-    EXPECT_EQ(boxes.Boxes[0].Text, "Failed to create key MainWindow.");
-    EXPECT_EQ(boxes.Boxes[1].Text, "Failed to create key MainWindow.");
-}
-
-TEST(MainWindowSettings, AMalformedHiveIsReportedAndTheSettingsStartAfresh)
-{
-    const QString hive = Reg::HiveFilePath(Reg::HKEY_CURRENT_USER);
-    QDir().mkpath(QFileInfo(hive).path());
-    QFile file(hive);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("this is not a hive\r\n");
-    file.close();
-    MessageBoxRecorder boxes;
-    {
-        TfrmMain window;
-        const TfrmMainProbe probe(window);
-        window.show();
-        QApplication::processEvents();
-        ASSERT_EQ(boxes.Boxes.size(), 1);
-        EXPECT_EQ(boxes.Boxes[0].Icon, TMsgIcon::Warning);
-        EXPECT_TRUE(boxes.Boxes[0].Text.contains(A("не удалось прочитать (строка 1). Он сохранён как")));
-        EXPECT_EQ(probe.leTMSName()->text(), QStringLiteral("TMS"));
-        window.close();
-    }
-    EXPECT_EQ(RV::Get(Section, "leTMSName_Text"), "TMS");
-    EXPECT_EQ(QDir(QFileInfo(hive).path()).entryList({QStringLiteral("*.bad-*")}).size(), 1);
-}
-
-TEST(MainWindowSettings, AHandEditedHiveIsReadAndItsSkippedLineShownOnce)
-{
-    const QString hive = Reg::HiveFilePath(Reg::HKEY_CURRENT_USER);
-    QDir().mkpath(QFileInfo(hive).path());
-    QFile file(hive);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("REGEDIT4\r\n"
-               "; written by hand\r\n"
-               "[HKEY_CURRENT_USER\\Software\\Orbastel\\V3721Conf\\MainWindow]\r\n"
-               "\"leKVIP_Text\"=\"10.0.0.9\" ; the plant's gateway\r\n"
-               "\"leTMSName_Text\"=\"TMS;2\"\r\n"
-               "leKVIP_Text=10.0.0.8\r\n");
-    file.close();
-    const QStringList aside = QDir(QFileInfo(hive).path()).entryList({QStringLiteral("*.bad-*")});
-    MessageBoxRecorder boxes;
-    {
-        TfrmMain window;
-        const TfrmMainProbe probe(window);
-        window.show();
-        QApplication::processEvents();
-        EXPECT_EQ(probe.leKVIP()->text(), QStringLiteral("10.0.0.9"));
-        EXPECT_EQ(probe.leTMSName()->text(), QStringLiteral("TMS;2"));
-        ASSERT_EQ(boxes.Boxes.size(), 1);
-        EXPECT_EQ(boxes.Boxes[0].Icon, TMsgIcon::Warning);
-        EXPECT_TRUE(boxes.Boxes[0].Text.contains(A("не удалось прочитать строку 6"))) << boxes.Boxes[0].Text.constData();
-        window.close();
-        QApplication::processEvents();
-    }
-    EXPECT_EQ(boxes.Boxes.size(), 1) << "the same line is not reported again when the settings are saved";
-    EXPECT_EQ(RV::Get(Section, "leKVIP_Text"), "10.0.0.9");
-    const QByteArray saved = [&] {
-        QFile written(hive);
-        return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
-    }();
-    EXPECT_TRUE(saved.startsWith("REGEDIT4\r\n; written by hand\r\n")) << saved.constData();
-    EXPECT_TRUE(saved.contains("\"leKVIP_Text\"=\"10.0.0.9\" ; the plant's gateway\r\n")) << saved.constData();
-    EXPECT_TRUE(saved.contains("\r\nleKVIP_Text=10.0.0.8\r\n")) << saved.constData();
-    EXPECT_EQ(QDir(QFileInfo(hive).path()).entryList({QStringLiteral("*.bad-*")}), aside);
 }

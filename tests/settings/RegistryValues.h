@@ -1,12 +1,13 @@
 #pragma once
 
-// Reading and writing the current user's hive directly, to see what the
-// settings components stored and to prepare what they will find.
+// Reading and writing the current user's keys through the registry calls,
+// to see what the settings components stored and to prepare what they will
+// find.
 
 #include "platform/registry/Registry.h"
+#include "settings/RegistryStore.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QList>
 
 namespace RegistryValues {
@@ -31,17 +32,15 @@ inline bool KeyExists(const QByteArray &path)
 inline QByteArray Get(const QByteArray &path, const QByteArray &name)
 {
     const Reg::HKEY key = Open(path, false);
+    Reg::DWORD size = 0;
     QByteArray data;
-    Reg::DWORD type = 0;
-    QByteArray found;
-    bool present = false;
-    for (Reg::DWORD i = 0; Reg::EnumValue(key, i, &found, &type, &data) == Reg::ERROR_SUCCESS; ++i)
-        if (SameRegistryName(found, name)) {
-            present = true;
-            break;
-        }
+    Reg::LONG error = Reg::QueryValueEx(key, name, nullptr, nullptr, &size);
+    if (error == Reg::ERROR_SUCCESS) {
+        data.resize(qsizetype(size));
+        error = Reg::QueryValueEx(key, name, nullptr, data.data(), &size);
+    }
     Reg::CloseKey(key);
-    if (!present)
+    if (error != Reg::ERROR_SUCCESS)
         return "<missing>";
     return data.left(data.indexOf('\0'));
 }
@@ -77,9 +76,11 @@ inline QList<QByteArray> Names(const QByteArray &path)
     return names;
 }
 
-inline QByteArray HiveBytes()
+// Removes a key of `root` with everything below it; nothing when it is missing.
+inline void RemoveKey(Reg::HKEY root, const QByteArray &path)
 {
-    QFile file(Reg::HiveFilePath(Reg::HKEY_CURRENT_USER));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    TRegistryStore store({});
+    store.SwitchRoot(root, false);
+    store.DeleteSection('\\' + path);
 }
 } // namespace RegistryValues

@@ -1,9 +1,10 @@
-// main() of every test program: an application (offscreen on Linux) whose runtime
-// folder (mailslots) and configuration folder (settings hive) are private
-// temporary folders, never the user's.
+// main() of every test program: an application (offscreen on Linux) whose
+// runtime folder (mailslots) and configuration folder (settings hive, profile
+// files) are private temporary folders, never the user's.
 
 #include "framework/Application.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
 
@@ -19,6 +20,10 @@ int main(int argc, char **argv)
         return 3;
     qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("run")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+#ifdef Q_OS_WIN
+    // Profile files with a relative name live in %APPDATA%.
+    qputenv("APPDATA", QDir::toNativeSeparators(home.filePath(QStringLiteral("config"))).toLocal8Bit());
+#endif
 
     TApplication application(argc, argv);
     testing::InitGoogleMock(&argc, argv);

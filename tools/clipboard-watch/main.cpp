@@ -7,7 +7,8 @@
 // owner has been asked for its formats so far:
 //   requests N
 // A failure that would reach the error display is printed as "error TEXT".
-// With --count N it ends after the Nth change.
+// With --count N it ends after the Nth change. A test aid: it is not
+// installed with the program.
 
 #include "app/Clipboard.h"
 #include "app/ClipboardViewer.h"
@@ -15,12 +16,25 @@
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
 #include "platform/clipboard/ClipboardData.h"
+#include "commandline/CommandLine.h"
 
-#include <QCommandLineParser>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace {
+const char Tool[] = "clipboard-watch";
+const char UsageText[] =
+    "usage: clipboard-watch [--count N]\n"
+    "Shows the clipboard viewer as the board configurator's main window has it\n"
+    "and prints every clipboard change as the viewer sees it: the formats, the\n"
+    "text (cp1251, as hex), the preview it builds, and how often the clipboard's\n"
+    "owner has been asked for its formats. Needs a display.\n"
+    "  --count N  end after N changes (the first comes at once, on joining)\n"
+    "  --help, --version\n"
+    "example: clipboard-watch --count 3\n";
+
 void Print(const QByteArray &line)
 {
     std::fwrite(line.constData(), 1, line.size(), stdout);
@@ -54,14 +68,24 @@ QByteArray PreviewLine(const TClipboardViewer &viewer)
 
 int main(int argc, char **argv)
 {
+    // The arguments are read before the application starts: --help needs no
+    // display.
+    int count = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (CommandLine::IsHelpOrVersion(arg, Tool, UsageText))
+            return 0;
+        if (arg != "--count")
+            return CommandLine::UsageError(Tool, "unknown argument " + arg, UsageText);
+        if (i + 1 == argc)
+            return CommandLine::UsageError(Tool, "--count needs a value", UsageText);
+        char *end = nullptr;
+        const long n = std::strtol(argv[++i], &end, 10);
+        if (*argv[i] == '\0' || *end != '\0' || n < 1 || n > 1000000000)
+            return CommandLine::UsageError(Tool, "--count needs a number of changes, 1 or more", UsageText);
+        count = int(n);
+    }
     TApplication application(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Prints every clipboard change as the clipboard viewer sees it."));
-    parser.addHelpOption();
-    const QCommandLineOption countOption(QStringLiteral("count"), QStringLiteral("End after N changes."), QStringLiteral("N"));
-    parser.addOption(countOption);
-    parser.process(application);
-    const int count = parser.value(countOption).toInt();
 
     SetMessageBoxHandler([](const QByteArray &text, const QByteArray &, TMsgIcon) { Print("error " + text); });
 

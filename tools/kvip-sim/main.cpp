@@ -2,10 +2,12 @@
 // commissioning without hardware. It answers the program's greeting with an
 // identity reply, reports the polls, and sends key events (and broken
 // datagrams) to the program on command. Every datagram it sends or receives
-// is printed as hex.
+// is printed as hex, stamped with the local time.
 
 #include "app/GatewayProtocol.h"
 #include "platform/sockets/Sockets.h"
+#include "commandline/CommandLine.h"
+#include "TimeStamp.h"
 
 #include <unistd.h>
 
@@ -42,10 +44,14 @@ void OnSignal(int)
     stopRequested = 1;
 }
 
+const char Tool[] = "kvip-sim";
 const char UsageText[] =
     "usage: kvip-sim [options] [command ...]\n"
     "Plays the KV-IP gateway: answers \"GD\" with an identity reply, reports polls,\n"
-    "and sends key events to the program on command.\n"
+    "and sends key events to the program on command. Every datagram is printed\n"
+    "as hex, stamped with the local time.\n"
+    "example: kvip-sim wait-greeting 'c 1 42 5'    (then type 127.0.0.1:9710 into\n"
+    "         the configurator's address field and press \"Пуск\")\n"
     "options:\n"
     "  --listen ADDR     address to listen on (default 127.0.0.1)\n"
     "  --port N          port to listen on (default 9710; 0 picks a free one);\n"
@@ -54,6 +60,8 @@ const char UsageText[] =
     "  --to HOST[:PORT]  where key events go (default: the sender of the latest\n"
     "                    greeting or poll, else 127.0.0.1:971)\n"
     "  --reply G|g|none  first byte of the identity reply, or no reply (default G)\n"
+    "  --no-time         leave the time off the printed lines\n"
+    "  --help, --version\n"
     "Commands given as arguments run in order, each argument one command; then\n"
     "commands are read from standard input, one a line, until \"quit\". The\n"
     "simulator keeps answering greetings when standard input ends.\n"
@@ -228,6 +236,7 @@ public:
     char ReplyFirst = 'G'; // 0: no reply
     std::optional<TPeer> Destination;
     bool ExitOnFailure = false;
+    bool Stamped = true;
 
     bool Listen(const std::string &address, uint16_t port)
     {
@@ -242,7 +251,7 @@ public:
             std::fprintf(stderr, "kvip-sim: cannot listen on %s: error %d\n", wanted.c_str(), int(LastError()));
             return false;
         }
-        std::printf("kvip-sim: listening on %s, MAC %s\n", local->Text().c_str(), MacText(Mac).constData());
+        Print("kvip-sim: listening on " + local->Text() + ", MAC " + MacText(Mac).toStdString());
         return true;
     }
 
@@ -327,13 +336,13 @@ public:
             if (!peer)
                 return Fail("to: cannot resolve " + w[1]);
             Destination = peer;
-            std::printf("kvip-sim: sending to %s\n", peer->Text().c_str());
+            Print("kvip-sim: sending to " + peer->Text());
         } else if (name == "mac" && w.size() == 2) {
             const std::optional<TMacAddress> mac = ParseMac(QByteArray::fromStdString(w[1]));
             if (!mac)
                 return Fail("mac: not a MAC: " + w[1]);
             Mac = *mac;
-            std::printf("kvip-sim: MAC %s\n", MacText(Mac).constData());
+            Print("kvip-sim: MAC " + MacText(Mac).toStdString());
         } else {
             return Fail("unknown command: " + line + " (type help)");
         }
@@ -461,6 +470,14 @@ private:
         }).detach();
     }
 
+    // One line of output, stamped with the local time unless Stamped is off.
+    void Print(const std::string &line) const
+    {
+        const QByteArray stamp = Stamped ? LineStamp() : QByteArray();
+        std::printf("%s%s\n", stamp.constData(), line.c_str());
+        std::fflush(stdout);
+    }
+
     bool Fail(const std::string &why)
     {
         std::fprintf(stderr, "kvip-sim: %s\n", why.c_str());
@@ -527,11 +544,13 @@ private:
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         if (other != InvalidSocket)
             CloseSocket(other);
-        std::printf("flood: %ld key events (%ld kind B, %ld kind C) and %ld broken datagrams to %s in %.1f s, "
-                    "%ld sends failed; the program logs %ld lines for them\n",
-                    events[0] + events[1], events[0], events[1], brokenSent, target.Text().c_str(), seconds, failed,
-                    logLines);
-        std::fflush(stdout);
+        char summary[256];
+        std::snprintf(summary, sizeof summary,
+                      "flood: %ld key events (%ld kind B, %ld kind C) and %ld broken datagrams to %s in %.1f s, "
+                      "%ld sends failed; the program logs %ld lines for them",
+                      events[0] + events[1], events[0], events[1], brokenSent, target.Text().c_str(), seconds, failed,
+                      logLines);
+        Print(summary);
     }
 
     bool WaitFor(const int &counter, int timeoutMs)
@@ -570,11 +589,10 @@ private:
     void SendTo(const TPeer &peer, const QByteArray &datagram, const std::string &what)
     {
         if (!SendQuietly(FSocket, peer, datagram))
-            std::printf("-> %s failed (error %d): %s %s\n", peer.Text().c_str(), int(LastError()),
-                        Shown(datagram).constData(), what.c_str());
+            Print("-> " + peer.Text() + " failed (error " + std::to_string(LastError()) + "): "
+                  + Shown(datagram).toStdString() + " " + what);
         else
-            std::printf("-> %s %s %s\n", peer.Text().c_str(), Shown(datagram).constData(), what.c_str());
-        std::fflush(stdout);
+            Print("-> " + peer.Text() + " " + Shown(datagram).toStdString() + " " + what);
     }
 
     void Receive()
@@ -594,8 +612,7 @@ private:
             std::copy_n(datagram.begin() + MacOffset, mac.size(), mac.begin());
             what = "poll, MAC " + MacText(mac).toStdString() + (mac == Mac ? "" : " (not this gateway's)");
         }
-        std::printf("<- %s %s %s\n", peer.Text().c_str(), Shown(datagram).constData(), what.c_str());
-        std::fflush(stdout);
+        Print("<- " + peer.Text() + " " + Shown(datagram).toStdString() + " " + what);
         if (greeting || poll)
             FLastPeer = peer;
         if (poll)
@@ -623,41 +640,35 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(UsageText, stdout);
+        if (CommandLine::IsHelpOrVersion(arg, Tool, UsageText)) {
             return 0;
         } else if (arg == "--listen" && hasValue) {
             listen = argv[++i];
         } else if (arg == "--port" && hasValue) {
             const std::optional<long> n = Number(argv[++i], 65535);
-            if (!n) {
-                std::fprintf(stderr, "kvip-sim: --port needs 0..65535\n");
-                return 2;
-            }
+            if (!n)
+                return CommandLine::UsageError(Tool, "--port needs 0..65535", UsageText);
             port = *n;
         } else if (arg == "--mac" && hasValue) {
             const std::optional<TMacAddress> mac = ParseMac(argv[++i]);
-            if (!mac) {
-                std::fprintf(stderr, "kvip-sim: --mac needs six hex pairs such as 02:00:00:37:21:01\n");
-                return 2;
-            }
+            if (!mac)
+                return CommandLine::UsageError(Tool, "--mac needs six hex pairs such as 02:00:00:37:21:01", UsageText);
             simulator.Mac = *mac;
         } else if (arg == "--to" && hasValue) {
             simulator.Destination = ParsePeer(argv[++i], ProgramPort);
-            if (!simulator.Destination) {
-                std::fprintf(stderr, "kvip-sim: cannot resolve %s\n", argv[i]);
-                return 2;
-            }
+            if (!simulator.Destination)
+                return CommandLine::UsageError(Tool, std::string("--to: cannot resolve ") + argv[i], UsageText);
         } else if (arg == "--reply" && hasValue) {
             const std::string value = argv[++i];
-            if (value != "G" && value != "g" && value != "none") {
-                std::fprintf(stderr, "kvip-sim: --reply needs G, g or none\n");
-                return 2;
-            }
+            if (value != "G" && value != "g" && value != "none")
+                return CommandLine::UsageError(Tool, "--reply needs G, g or none", UsageText);
             simulator.ReplyFirst = value == "none" ? 0 : value[0];
-        } else if (arg.rfind("--", 0) == 0) {
-            std::fputs(UsageText, stderr);
-            return 2;
+        } else if (arg == "--no-time") {
+            simulator.Stamped = false;
+        } else if (arg == "--listen" || arg == "--port" || arg == "--mac" || arg == "--to" || arg == "--reply") {
+            return CommandLine::UsageError(Tool, arg + " needs a value", UsageText);
+        } else if (arg.rfind("-", 0) == 0) {
+            return CommandLine::UsageError(Tool, "unknown option " + arg, UsageText);
         } else {
             commands.push_back(arg);
         }

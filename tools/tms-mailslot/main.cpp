@@ -1,10 +1,13 @@
 // tms-mailslot: the receiving end of the TM server's configuration mailslot.
 // Stands in for the TM server's configuration program: creates the mailslot
-// "\\.\mailslot\<name>.ms" and prints every message as it arrives.
+// "\\.\mailslot\<name>.ms" and prints every message as it arrives, stamped
+// with the local time.
 
 #include "platform/cp1251/Ansi.h"
 #include "platform/mailslot/Mailslot.h"
 #include "app/TmMessage.h"
+#include "commandline/CommandLine.h"
+#include "TimeStamp.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -24,16 +27,22 @@ void OnSignal(int)
     stopRequested = 1;
 }
 
-void Usage(FILE *out)
-{
-    std::fputs("usage: tms-mailslot [--name NAME] [--hex] [--json] [--count N]\n"
-               "  --name NAME  TM server name (default TMS; letter case does not matter):\n"
-               "               mailslot \\\\.\\mailslot\\NAME.ms\n"
-               "  --hex        also print each message as a hex dump\n"
-               "  --json       print one JSON object per message instead of text\n"
-               "  --count N    exit after N messages\n",
-               out);
-}
+const char Tool[] = "tms-mailslot";
+const char UsageText[] =
+    "usage: tms-mailslot [--name NAME] [--hex] [--json] [--no-time] [--count N]\n"
+    "Plays the TM server's configuration program: creates its mailslot\n"
+    "\\\\.\\mailslot\\NAME.ms and prints every message the board configurator\n"
+    "writes to it, stamped with the local time, until interrupted.\n"
+    "  --name NAME  TM server name (default TMS; letter case does not matter)\n"
+    "  --hex        also print each message as a hex dump\n"
+    "  --json       print one JSON object per message instead of text\n"
+    "               (seq, time, size, nul, lines, hex)\n"
+    "  --no-time    leave the time off\n"
+    "  --count N    exit after N messages\n"
+    "  --help, --version\n"
+    "The mailslot is a socket in the user's runtime folder: run it as the user\n"
+    "who runs the configurator.\n"
+    "example: tms-mailslot --name ТМС --hex\n";
 
 QString Hex(const QByteArray &bytes)
 {
@@ -60,9 +69,9 @@ QList<QStringList> Lines(QByteArray message)
     return lines;
 }
 
-void PrintText(int seq, const QByteArray &message, bool hex)
+void PrintText(int seq, const QByteArray &message, bool hex, const QByteArray &stamp)
 {
-    std::printf("message %d: %lld bytes%s\n", seq, qlonglong(message.size()),
+    std::printf("%smessage %d: %lld bytes%s\n", stamp.constData(), seq, qlonglong(message.size()),
                 message.endsWith('\0') ? "" : " (no terminating NUL)");
     const QList<QStringList> lines = Lines(message);
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -75,7 +84,7 @@ void PrintText(int seq, const QByteArray &message, bool hex)
     std::fflush(stdout);
 }
 
-void PrintJson(int seq, const QByteArray &message)
+void PrintJson(int seq, const QByteArray &message, const QString &time)
 {
     QJsonArray lines;
     for (const QStringList &items : Lines(message))
@@ -85,6 +94,8 @@ void PrintJson(int seq, const QByteArray &message)
                        {QStringLiteral("nul"), message.endsWith('\0')},
                        {QStringLiteral("lines"), lines},
                        {QStringLiteral("hex"), QString::fromLatin1(message.toHex())}};
+    if (!time.isEmpty())
+        object.insert(QStringLiteral("time"), time);
     std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
 }
@@ -95,10 +106,14 @@ int main(int argc, char **argv)
     QByteArray name = "TMS";
     bool hex = false;
     bool json = false;
+    bool stamped = true;
     long count = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--name" && i + 1 < argc) {
+        const bool hasValue = i + 1 < argc;
+        if (CommandLine::IsHelpOrVersion(arg, Tool, UsageText)) {
+            return 0;
+        } else if (arg == "--name" && hasValue) {
             // Arguments come in the locale's encoding (the ANSI code page on
             // Windows); the program's names are cp1251.
             name = ToAnsi(QString::fromLocal8Bit(argv[++i]));
@@ -106,14 +121,17 @@ int main(int argc, char **argv)
             hex = true;
         } else if (arg == "--json") {
             json = true;
-        } else if (arg == "--count" && i + 1 < argc) {
-            count = std::strtol(argv[++i], nullptr, 10);
-        } else if (arg == "--help" || arg == "-h") {
-            Usage(stdout);
-            return 0;
+        } else if (arg == "--no-time") {
+            stamped = false;
+        } else if (arg == "--count" && hasValue) {
+            char *end = nullptr;
+            count = std::strtol(argv[++i], &end, 10);
+            if (*argv[i] == '\0' || *end != '\0' || count < 1)
+                return CommandLine::UsageError(Tool, "--count needs a number of messages, 1 or more", UsageText);
+        } else if (arg == "--name" || arg == "--count") {
+            return CommandLine::UsageError(Tool, arg + " needs a value", UsageText);
         } else {
-            Usage(stderr);
-            return 2;
+            return CommandLine::UsageError(Tool, "unknown argument " + arg, UsageText);
         }
     }
 
@@ -147,10 +165,11 @@ int main(int argc, char **argv)
         if (!message)
             continue;
         ++seq;
+        const QDateTime now = QDateTime::currentDateTime();
         if (json)
-            PrintJson(seq, *message);
+            PrintJson(seq, *message, stamped ? JsonTime(now) : QString());
         else
-            PrintText(seq, *message, hex);
+            PrintText(seq, *message, hex, stamped ? LineStamp(now) : QByteArray());
     }
     mailslot.Close();
     return 0;

@@ -1,6 +1,6 @@
 #include "platform/beep/MessageBeep.h"
 
-#include <canberra.h>
+#include "platform/beep/SoundTheme.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -52,9 +52,7 @@ private:
 
     void Run()
     {
-        ca_context *context = nullptr;
-        if (ca_context_create(&context) == CA_SUCCESS)
-            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "V3721 board configurator", nullptr);
+        TSoundTheme sounds;
         for (;;) {
             uint32_t kind;
             {
@@ -66,17 +64,15 @@ private:
                 FQueue.pop_front();
             }
             // Playing opens the sound device each time. Without one, every
-            // attempt costs time and the sound library complains on standard
-            // error, so after a failure the sounds stay silent for a while
-            // before the next try (a sound server may have started meanwhile).
-            if (context && ca_context_play(context, 0, CA_PROP_EVENT_ID, EventId(kind), nullptr) != CA_SUCCESS) {
+            // attempt costs time, so after a failure the sounds stay silent
+            // for a while before the next try (a sound server may have
+            // started meanwhile).
+            if (!sounds.Play(EventId(kind))) {
                 std::lock_guard lock(FMutex);
                 FQueue.clear();
                 FQuietUntil = Clock::now() + QuietAfterFailure;
             }
         }
-        if (context)
-            ca_context_destroy(context);
     }
 
     std::mutex FMutex;

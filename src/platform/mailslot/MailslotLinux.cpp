@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -32,6 +34,25 @@ uint32_t SocketAddress(const QByteArray &mailslotPath, QString &path, sockaddr_u
     std::memcpy(address.sun_path, native.constData(), native.size());
     path = *file;
     return MailslotError::Success;
+}
+
+// Makes the missing folders of path, each private to this user (mode 0700)
+// from the moment it exists: the runtime folder among them when it is
+// missing too. Folders that exist are left as they are.
+bool MakePrivateFolders(const QString &path)
+{
+    QStringList missing;
+    for (QString dir = QDir::cleanPath(path); !QFileInfo(dir).isDir(); dir = QFileInfo(dir).absolutePath()) {
+        if (QFileInfo(dir).isRoot())
+            return false;
+        missing.prepend(dir);
+    }
+    for (const QString &dir : std::as_const(missing)) {
+        const QByteArray native = QFile::encodeName(dir);
+        if (::mkdir(native.constData(), 0700) != 0 && !(errno == EEXIST && QFileInfo(dir).isDir()))
+            return false;
+    }
+    return true;
 }
 
 int NewSocket()
@@ -162,7 +183,7 @@ uint32_t TMailslotServer::Create(const QByteArray &mailslotPath)
 
     // Create every folder from RUNDIR down, private to this user.
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
+    if (!MakePrivateFolders(folder))
         return MailslotError::PathNotFound;
     for (QString dir = folder; dir.size() >= MailslotDirectory().size(); dir = QFileInfo(dir).absolutePath())
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
