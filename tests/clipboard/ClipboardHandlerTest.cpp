@@ -53,7 +53,7 @@ protected:
     void TearDown() override
     {
         EXPECT_EQ(driver.Unexpected, 0) << "a dialog was shown that the test did not expect";
-        EXPECT_TRUE(boxes.Boxes.isEmpty() || expectBoxes);
+        EXPECT_TRUE(boxes.Boxes.isEmpty() || expectBoxes) << "the first: " << (boxes.Boxes.isEmpty() ? QByteArray() : boxes.Boxes.front().Text).constData();
         DeviceEvent = {};
         frmObjAction2 = nullptr;
         frmMain = nullptr;
