@@ -75,7 +75,7 @@ TEST(ClipboardAccess, AnotherHolderMakesEveryReadFailWithCannotOpen)
     EXPECT_EQ(clipboard.OpenCount(), 0);
     // Checks that need no open clipboard still answer.
     EXPECT_TRUE(clipboard.FormatAvailable(CF_TEXT));
-    EXPECT_EQ(clipboard.CountFormats(), 2);
+    EXPECT_EQ(clipboard.CountFormats(), TextFormatCount);
 }
 
 TEST(ClipboardAccess, ClipboardTextIsTheAnsiTextUpToItsFirstZero)
@@ -83,13 +83,11 @@ TEST(ClipboardAccess, ClipboardTextIsTheAnsiTextUpToItsFirstZero)
     TClipboard &clipboard = ClipboardAccess();
     SetText(QStringLiteral("  #TC0:1:1 Объект\r\n"));
     EXPECT_EQ(clipboard.ClipboardText(), A("  #TC0:1:1 Объект\r\n"));
-    SetText(QStringLiteral("€ ☺")); // ☺ is not in cp1251
+    SetText(QStringLiteral("€ 中")); // 中 is not in cp1251, nor like any character of it
     EXPECT_EQ(clipboard.ClipboardText(), QByteArray("\x88 ?"));
 
     Set(Data({{QStringLiteral("CF_TEXT"), QByteArray("ab\0cd", 5)}}));
     EXPECT_EQ(clipboard.ClipboardText(), "ab");
-    Set(Data({{QStringLiteral("CF_TEXT"), QByteArray("no zero")}}));
-    EXPECT_EQ(clipboard.ClipboardText(), "no zero");
 
     Set(Data({{QStringLiteral("CF_PALETTE"), PaletteBlock(Ramp(1))}}));
     EXPECT_EQ(clipboard.ClipboardText(), QByteArray());

@@ -13,9 +13,6 @@
 #include "support/frmMainProbe.h"
 #include "app/TmMessage.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QImage>
 #include <QLabel>
 #include <QMimeData>
 #include <gtest/gtest.h>
@@ -56,14 +53,14 @@ protected:
     void TearDown() override
     {
         EXPECT_EQ(driver.Unexpected, 0) << "a dialog was shown that the test did not expect";
-        EXPECT_TRUE(boxes.Boxes.isEmpty() || expectBoxes);
+        EXPECT_TRUE(boxes.Boxes.isEmpty() || expectBoxes) << "the first: " << (boxes.Boxes.isEmpty() ? QByteArray() : boxes.Boxes.front().Text).constData();
         DeviceEvent = {};
         frmObjAction2 = nullptr;
         frmMain = nullptr;
     }
 
     // Copying a text in another program: the change reaches the handler at once.
-    static void Copy(const QByteArray &ansi) { QGuiApplication::clipboard()->setText(FromAnsi(ansi)); }
+    static void Copy(const QByteArray &ansi) { ClipboardContent::SetText(FromAnsi(ansi)); }
 
     // The next message at the mailslot, if one comes.
     std::optional<QByteArray> Received() { return server.Read(10000); }
@@ -106,7 +103,7 @@ TEST_F(ClipboardHandlerTest, EveryTemplateWithTheOptionSetAndClear)
     for (const Case &c : cases) {
         probe.cbPLDKv2()->setChecked(c.v2);
         driver.Then(DialogDriver::Click(c.n));
-        QGuiApplication::clipboard()->clear();
+        ClipboardContent::Clear();
         Copy("#TC3:12:40");
         EXPECT_EQ(Received(), Message(c.v2 ? LineV2 : LineV1, c.second)) << c.v2 << " " << c.n;
     }
@@ -180,11 +177,11 @@ TEST_F(ClipboardHandlerTest, ObjectsInACharsetOrAsOemTextAreOffered)
     driver.Then(DialogDriver::Click(1));
     auto *koi8 = new QMimeData;
     koi8->setData(QStringLiteral("text/plain;charset=koi8-r"), "#TC4:5:\xF0\xD5\xD3\xCB");
-    QGuiApplication::clipboard()->setMimeData(koi8);
+    ClipboardContent::Set(koi8);
     EXPECT_EQ(Received(), Message(LineV2, A("qzrexSt2TmsCh=4`qzrexSt2TmsRtu=5`qzrexSt2TmsPoint=Пуск`qzrexSt2OvrrClass=1")));
 
     driver.Then(DialogDriver::Click(2));
-    QGuiApplication::clipboard()->setMimeData(
+    ClipboardContent::Set(
         ClipboardContent::Data({{QStringLiteral("CF_OEMTEXT"), QByteArray("#TC6:7:\x8F\xE3\xE1\xAA\0", 12)}}));
     EXPECT_EQ(Received(), Message(LineV2, A("qzrexSt2TmsCh=6`qzrexSt2TmsRtu=7`qzrexSt2TmsPoint=Пуск`qzrexSt2OvrrClass=2")));
     EXPECT_EQ(driver.Labels, QStringList({QStringLiteral("#TC4:5:Пуск"), QStringLiteral("#TC6:7:Пуск")}));
@@ -213,9 +210,9 @@ TEST_F(ClipboardHandlerTest, OtherTextsAndInjectedLinesAreIgnored)
         EXPECT_TRUE(probe.ObjectText().isEmpty()) << text.toHex(' ').constData();
     }
     probe.ObjectText() = "#TC9:9:9";
-    QImage picture(4, 4, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    QGuiApplication::clipboard()->setImage(picture);
+    auto *picture = new QMimeData;
+    picture->setImageData(ClipboardContent::Filled(4, 4, Qt::red));
+    ClipboardContent::Set(picture);
     EXPECT_TRUE(probe.ObjectText().isEmpty());
 
     EXPECT_TRUE(driver.Labels.isEmpty());

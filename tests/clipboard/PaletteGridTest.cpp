@@ -18,11 +18,24 @@ struct TPalette {
     Gdi::HPALETTE Handle;
 };
 
+// The shown window the grids sit in. A grid of its own would be a window of
+// the system, which keeps windows no narrower than its minimum width.
+QWidget &Host()
+{
+    static QWidget *host = [] {
+        auto *window = new QWidget;
+        window->resize(600, 400);
+        window->show();
+        return window;
+    }();
+    return *host;
+}
+
 // A shown grid whose client area is columns * 20 + extra pixels wider than
 // a scroll bar.
 std::unique_ptr<TPaletteGrid> Grid(int columns, int extra = 0)
 {
-    auto grid = std::make_unique<TPaletteGrid>();
+    auto grid = std::make_unique<TPaletteGrid>(&Host());
     grid->SetBorderStyle(TDrawGrid::bsNone);
     grid->resize(TPaletteGrid::ScrollBarWidth() + columns * 20 + extra, 300);
     grid->show();

@@ -57,6 +57,24 @@ HANDLE Handle(const QMimeData &data, const ClipboardApi::TMimeFormat &format)
         logPalette->palNumEntries = WORD(std::min<qsizetype>(logPalette->palNumEntries, (block.size() - 4) / 4));
         return logPalette->palNumEntries ? CreatePalette(logPalette) : nullptr;
     }
+    case CF_ENHMETAFILE: {
+        // A metafile of the system's: of the bytes when they are one,
+        // otherwise an empty one.
+        const QByteArray bytes = data.data(format.Mime);
+        if (HENHMETAFILE metafile = SetEnhMetaFileBits(UINT(bytes.size()), reinterpret_cast<const BYTE *>(bytes.constData())))
+            return metafile;
+        return CloseEnhMetaFile(CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr));
+    }
+    case CF_METAFILEPICT: {
+        // A METAFILEPICT block naming a metafile of the system's: of the
+        // bytes when they are one, otherwise an empty one.
+        const QByteArray bytes = data.data(format.Mime);
+        HMETAFILE metafile = SetMetaFileBitsEx(UINT(bytes.size()), reinterpret_cast<const BYTE *>(bytes.constData()));
+        if (!metafile)
+            metafile = CloseMetaFile(CreateMetaFileW(nullptr));
+        const METAFILEPICT picture = {MM_ANISOTROPIC, 0, 0, metafile};
+        return MemoryBlock(&picture, sizeof picture);
+    }
     default: break;
     }
     const QByteArray bytes = data.data(format.Mime);

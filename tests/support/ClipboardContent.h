@@ -23,6 +23,15 @@ void Set(QMimeData *data);
 void Clear();
 void SetText(const QString &text);
 
+// How many formats text set by SetText is on the clipboard as: CF_TEXT and
+// CF_OEMTEXT; on Windows also the Unicode text it is given as and the locale
+// of the text, which the system adds.
+#ifdef Q_OS_WIN
+constexpr int TextFormatCount = 4;
+#else
+constexpr int TextFormatCount = 2;
+#endif
+
 // The MIME data with one more raw clipboard format called name.
 inline QMimeData *WithFormat(QMimeData *data, const QString &name, const QByteArray &bytes)
 {
