@@ -1,4 +1,5 @@
 #include "platform/clipboard/ClipboardChain.h"
+#include "platform/MessageProbe.h"
 #include "support/ClipboardContent.h"
 
 #include <gtest/gtest.h>
@@ -6,17 +7,6 @@
 #include <vector>
 
 using namespace ClipboardApi;
-
-namespace {
-using TMessage = std::tuple<uint32_t, uintptr_t, intptr_t>;
-
-// A window that records its messages.
-struct TProbe {
-    std::vector<TMessage> Messages;
-    TWindowHandle Handle = CreateWindow([this](uint32_t m, uintptr_t w, intptr_t l) { Messages.emplace_back(m, w, l); });
-    ~TProbe() { DestroyWindow(Handle); }
-};
-} // namespace
 
 TEST(ClipboardChain, LeavingTellsTheFirstMember)
 {

@@ -1,6 +1,7 @@
 #include "platform/clipboard/ClipboardData.h"
 #include "platform/clipboard/ClipboardWindow.h"
 #include "platform/clipboard/GdiObjects.h"
+#include "platform/ClipboardProbe.h"
 #include "support/Ansi.h"
 #include "support/ClipboardContent.h"
 
@@ -8,25 +9,6 @@
 
 using namespace ClipboardApi;
 using namespace ClipboardContent;
-
-namespace {
-// Opens the clipboard for a probe window for the test's duration.
-struct TOpened {
-    TWindowHandle Window = CreateWindow({});
-    bool Ok = OpenClipboard(Window);
-    ~TOpened()
-    {
-        CloseClipboard();
-        DestroyWindow(Window);
-    }
-};
-
-QByteArray BlockBytes(uint32_t handle)
-{
-    const char *p = GlobalLock(handle);
-    return p ? QByteArray(p, GlobalSize(handle)) : QByteArray();
-}
-} // namespace
 
 TEST(ClipboardFormats, AvailabilityAndCountNeedNoOpenClipboard)
 {

@@ -1,5 +1,6 @@
 #include "platform/placement/ScreenMetrics.h"
 #include "platform/placement/WindowPlacement.h"
+#include "platform/PlacementProbe.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -8,28 +9,6 @@
 #include <gtest/gtest.h>
 
 using namespace Wnd;
-
-namespace {
-TWindowPlacement PlacementOf(const QWidget &w)
-{
-    TWindowPlacement placement;
-    EXPECT_TRUE(GetWindowPlacement(&w, &placement));
-    return placement;
-}
-
-// Records whether the window counted as visible during its show event.
-class ShowProbe : public QWidget {
-public:
-    bool VisibleInShowEvent = true;
-
-protected:
-    void showEvent(QShowEvent *event) override
-    {
-        QWidget::showEvent(event);
-        VisibleInShowEvent = IsWindowVisible(this);
-    }
-};
-} // namespace
 
 TEST(WindowPlacement, ShowCommands)
 {

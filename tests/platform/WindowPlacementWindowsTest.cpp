@@ -1,4 +1,5 @@
 #include "platform/placement/WindowPlacement.h"
+#include "platform/PlacementProbe.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -9,13 +10,6 @@
 // the system keeps it.
 
 namespace {
-Wnd::TWindowPlacement PlacementOf(const QWidget &w)
-{
-    Wnd::TWindowPlacement placement;
-    EXPECT_TRUE(Wnd::GetWindowPlacement(&w, &placement));
-    return placement;
-}
-
 Wnd::TRect FrameOf(const QWidget &w)
 {
     RECT frame{};
