@@ -1,5 +1,6 @@
 #include "platform/beep/MessageBeep.h"
 
+#include "platform/beep/BeepHandler.h"
 #include "platform/beep/SoundTheme.h"
 
 #include <chrono>
@@ -7,7 +8,6 @@
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <utility>
 
 namespace {
 // Names of the sounds in the freedesktop sound theme.
@@ -82,25 +82,12 @@ private:
     Clock::time_point FQuietUntil;
     std::thread FThread;
 };
-
-TBeepHandler &Handler()
-{
-    static TBeepHandler handler;
-    return handler;
-}
 } // namespace
 
 void MessageBeep(uint32_t kind)
 {
-    if (const TBeepHandler handler = Handler()) {
-        handler(kind);
+    if (BeepTakenByHandler(kind))
         return;
-    }
     static TSoundPlayer player;
     player.Play(kind);
-}
-
-TBeepHandler SetBeepHandler(TBeepHandler handler)
-{
-    return std::exchange(Handler(), std::move(handler));
 }
