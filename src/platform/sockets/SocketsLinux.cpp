@@ -1,4 +1,5 @@
 #include "platform/sockets/Sockets.h"
+#include "platform/sockets/HostRecord.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -183,23 +184,6 @@ int ReceiveMessage(TSocket s, void *buffer, int length, int flags, TSockAddrIn *
     if (message.msg_flags & MSG_TRUNC)
         return Fail(WsaError::MessageSize);
     return int(received);
-}
-
-// Host records of the resolver, copied out of its scratch buffer.
-THostRecord CopyHost(const hostent &entry)
-{
-    THostRecord host;
-    host.Name = entry.h_name ? QByteArray(entry.h_name) : QByteArray();
-    for (char **alias = entry.h_aliases; alias && *alias; ++alias)
-        host.Aliases.append(QByteArray(*alias));
-    if (entry.h_addrtype == AF_INET && entry.h_length == 4) {
-        for (char **item = entry.h_addr_list; item && *item; ++item) {
-            TInAddr address;
-            std::memcpy(address.data(), *item, 4);
-            host.Addresses.append(address);
-        }
-    }
-    return host;
 }
 
 // Runs a reentrant host look-up, growing its scratch buffer as needed.

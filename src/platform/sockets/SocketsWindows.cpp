@@ -1,4 +1,5 @@
 #include "platform/sockets/Sockets.h"
+#include "platform/sockets/HostRecord.h"
 
 #include <winsock2.h>
 #include <windows.h>
@@ -164,22 +165,6 @@ void FromNative(const fd_set &native, TSocketSet *set)
     set->Count = native.fd_count;
     for (u_int i = 0; i < native.fd_count; ++i)
         set->Sockets[i] = FromNative(native.fd_array[i]);
-}
-
-THostRecord CopyHost(const hostent &entry)
-{
-    THostRecord host;
-    host.Name = entry.h_name ? QByteArray(entry.h_name) : QByteArray();
-    for (char **alias = entry.h_aliases; alias && *alias; ++alias)
-        host.Aliases.append(QByteArray(*alias));
-    if (entry.h_addrtype == AF_INET && entry.h_length == 4) {
-        for (char **item = entry.h_addr_list; item && *item; ++item) {
-            TInAddr address;
-            std::memcpy(address.data(), *item, 4);
-            host.Addresses.append(address);
-        }
-    }
-    return host;
 }
 
 // The library keeps one host record per thread: copied out at once.
