@@ -19,6 +19,7 @@
 
 #include <QScrollBar>
 #include <QMimeData>
+#include <QPointer>
 #include <functional>
 #include <gtest/gtest.h>
 #include <tuple>

@@ -342,10 +342,14 @@ TEST_F(ClipboardViewer, ChosenFormatHoldsWhileItIsThere)
 
     // A format that is not there, or one that is not a format: automatic,
     // and the preview is rebuilt.
-    QObject *before = viewer.Viewer.Preview();
+    // (The new preview may take the old one's address: the old one is
+    // watched going instead.)
+    const QPointer<QObject> before = viewer.Viewer.Preview();
+    ASSERT_FALSE(before.isNull());
     viewer.Viewer.ChooseViewFormat(cvBitmap);
     EXPECT_EQ(viewer.Viewer.ViewFormat(), cvDefault);
-    EXPECT_NE(viewer.Viewer.Preview(), before);
+    EXPECT_TRUE(before.isNull()) << "the old preview is gone";
+    EXPECT_NE(viewer.Viewer.Preview(), nullptr);
     viewer.Viewer.ChooseViewFormat(cvUnknown);
     EXPECT_EQ(viewer.Viewer.ViewFormat(), cvDefault);
     EXPECT_EQ(ViewFormatToClipboardFormat(TClipboardViewFormat(11)), 0u);
@@ -396,9 +400,13 @@ TEST_F(ClipboardViewerFailures, AFailedReadIsShownAndTheNextChangeWorks)
 {
     MessageBoxRecorder boxes;
     TViewer viewer;
+    Set(Data({{QStringLiteral("CF_PALETTE"), PaletteBlock(Ramp(4))}}));
     {
+        // Another window holds the clipboard when the change reaches the
+        // viewer (no one can change it while it is held, so the change came
+        // just before).
         THeldOpen other;
-        Set(Data({{QStringLiteral("CF_PALETTE"), PaletteBlock(Ramp(4))}}));
+        SendMessage(viewer.Viewer.WindowHandle(), WM_DRAWCLIPBOARD, 0, 0);
         EXPECT_EQ(viewer.Viewer.Preview(), nullptr) << "the grid that could not load is gone";
         EXPECT_TRUE(viewer.Viewer.Client()->findChildren<TPaletteGrid *>().isEmpty());
     }

@@ -9,7 +9,6 @@
 #include "support/frmMainProbe.h"
 #include "support/Screenshot.h"
 
-#include <QPlainTextEdit>
 #include <gtest/gtest.h>
 
 using namespace ClipboardContent;
@@ -80,25 +79,6 @@ TEST(MainWindowViewer, ScreenshotsShowTextImageAndPalettePreviews)
     QImage shot = window.grab().toImage();
     KeepScreenshot(shot, "main-text.png");
     EXPECT_EQ(shot.pixelColor(client.topLeft() + QPoint(2, 2)), ToQColor(clWindow)) << "the text field's background";
-
-    // Text offered only in a character set of its own.
-    Set([] {
-        auto *data = new QMimeData;
-        data->setData(QStringLiteral("text/plain;charset=KOI8-R"), "#TC0:1:1 \xF0\xD5\xD3\xCB");
-        return data;
-    }());
-    shot = window.grab().toImage();
-    KeepScreenshot(shot, "main-charset-text.png");
-    const auto *memo = qobject_cast<const QPlainTextEdit *>(viewer->Preview());
-    ASSERT_NE(memo, nullptr);
-    EXPECT_EQ(memo->toPlainText(), QStringLiteral("#TC0:1:1 Пуск"));
-    // Dark pixels where the field draws its text (its scroll bars aside).
-    const QRect textArea(memo->viewport()->mapTo(&window, QPoint(0, 0)), memo->viewport()->size());
-    int inked = 0;
-    for (int x = textArea.left(); x <= textArea.right(); ++x)
-        for (int y = textArea.top(); y <= textArea.bottom(); ++y)
-            inked += shot.pixelColor(x, y).lightness() < 128;
-    EXPECT_GT(inked, 20) << "the text is drawn, the field is not blank";
 
     Set([] {
         auto *data = new QMimeData;

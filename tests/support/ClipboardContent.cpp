@@ -110,9 +110,11 @@ void Set(QMimeData *data)
         const uint32_t standard = name.isNull() ? 0 : ClipboardApi::StandardFormat(name);
         if (standard ? standard != format.Format : format.Format == CF_OEMTEXT)
             continue;
+        // A format whose object cannot be made (broken image data, a palette
+        // without entries) is still offered, as one to be rendered later; no
+        // window owns it to render it, so reading it gives nothing.
         const bool text = name.isNull() && format.Format == CF_TEXT;
-        if (HANDLE handle = Handle(*data, format))
-            SetClipboardData(text ? CF_UNICODETEXT : format.Format, handle);
+        SetClipboardData(text ? CF_UNICODETEXT : format.Format, Handle(*data, format));
     }
     CloseClipboard();
 }
