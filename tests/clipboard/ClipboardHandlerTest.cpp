@@ -43,6 +43,9 @@ protected:
         frmObjAction2 = &dialog;
         DeviceEvent = {true, 0x01, 0x2A, 5};
         probe.Link().Host = "10.0.0.5";
+        // No polls: the gateway is out of reach in a test's own network, and
+        // a slow run would meet the failed poll's box.
+        probe.Timer1()->stop();
         window.show(); // joins the clipboard chain
         // Any free port: the handler only asks whether the link is up.
         probe.IdUDPServer1()->Bindings()[0]->SetPort(0);
@@ -172,20 +175,28 @@ TEST_F(ClipboardHandlerTest, AddressFormsAndWhatTheyBind)
     EXPECT_EQ(driver.Labels.size(), int(std::size(cases)));
 }
 
-TEST_F(ClipboardHandlerTest, ObjectsInACharsetOrAsOemTextAreOffered)
+TEST_F(ClipboardHandlerTest, ObjectsAsOemTextAreOffered)
+{
+    driver.Then(DialogDriver::Click(2));
+    ClipboardContent::Set(
+        ClipboardContent::Data({{QStringLiteral("CF_OEMTEXT"), QByteArray("#TC6:7:\x8F\xE3\xE1\xAA\0", 12)}}));
+    EXPECT_EQ(Received(), Message(LineV2, A("qzrexSt2TmsCh=6`qzrexSt2TmsRtu=7`qzrexSt2TmsPoint=Пуск`qzrexSt2OvrrClass=2")));
+    EXPECT_EQ(driver.Labels, QStringList({QStringLiteral("#TC6:7:Пуск")}));
+}
+
+#ifndef Q_OS_WIN
+// Linux programs may offer text in a character set of its own; Windows
+// programs have no such format.
+TEST_F(ClipboardHandlerTest, ObjectsInANamedCharsetAreOffered)
 {
     driver.Then(DialogDriver::Click(1));
     auto *koi8 = new QMimeData;
     koi8->setData(QStringLiteral("text/plain;charset=koi8-r"), "#TC4:5:\xF0\xD5\xD3\xCB");
     ClipboardContent::Set(koi8);
     EXPECT_EQ(Received(), Message(LineV2, A("qzrexSt2TmsCh=4`qzrexSt2TmsRtu=5`qzrexSt2TmsPoint=Пуск`qzrexSt2OvrrClass=1")));
-
-    driver.Then(DialogDriver::Click(2));
-    ClipboardContent::Set(
-        ClipboardContent::Data({{QStringLiteral("CF_OEMTEXT"), QByteArray("#TC6:7:\x8F\xE3\xE1\xAA\0", 12)}}));
-    EXPECT_EQ(Received(), Message(LineV2, A("qzrexSt2TmsCh=6`qzrexSt2TmsRtu=7`qzrexSt2TmsPoint=Пуск`qzrexSt2OvrrClass=2")));
-    EXPECT_EQ(driver.Labels, QStringList({QStringLiteral("#TC4:5:Пуск"), QStringLiteral("#TC6:7:Пуск")}));
+    EXPECT_EQ(driver.Labels, QStringList({QStringLiteral("#TC4:5:Пуск")}));
 }
+#endif
 
 TEST_F(ClipboardHandlerTest, InactiveLinkIgnoresObjectsAndKeepsTheObjectText)
 {

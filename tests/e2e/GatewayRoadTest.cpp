@@ -16,6 +16,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 const QString Tools = QStringLiteral(V3721_TOOLS_DIR);
 const QByteArray SimulatorMac = "0A:1B:2C:3D:4E:5F";
@@ -43,7 +45,17 @@ protected:
         ASSERT_TRUE(port.hasMatch()) << banner->constData();
         simulatorPort = port.captured(1);
     }
-    void TearDown() override { DeviceEvent = {}; }
+    void TearDown() override
+    {
+        DeviceEvent = {};
+        if (HasFailure()) {
+            // What the tools and the log said, for whoever reads the failure.
+            simulator.WaitForLine("\n", 1000);
+            std::fprintf(stderr, "kvip-sim said:\n%s\n%s\ntms-mailslot said:\n%s\nthe log:\n%s\n",
+                         simulator.Seen.join('\n').constData(), simulator.ErrorOutput().constData(),
+                         receiver.ErrorOutput().constData(), probe.LogText().toUtf8().constData());
+        }
+    }
 
     // Clicks "Пуск" with the given address field.
     void Start(const QString &address)

@@ -14,12 +14,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <optional>
-#include <semaphore>
 #include <string>
 #include <thread>
 #include <vector>
@@ -405,7 +406,7 @@ public:
             if (stopRequested)
                 return;
             const std::optional<QByteArray> chunk = ReceiveFrom(FInput, nullptr);
-            FInputTaken.release();
+            FInputTaken.Release();
             if (!chunk)
                 continue;
             if (!chunk->isEmpty()) {
@@ -439,7 +440,31 @@ private:
     // datagrams on this loopback socket, one piece at a time (the reader
     // waits until a piece is taken); an empty datagram is the end.
     TSocket FInput = InvalidSocket;
-    std::binary_semaphore FInputTaken{0};
+    // A count guarded by a lock rather than std::binary_semaphore, whose
+    // release the MinGW build's library was seen to lose: the reader then
+    // waited for good and no command arrived after the first.
+    class TInputTaken {
+    public:
+        void Release()
+        {
+            {
+                const std::lock_guard lock(FMutex);
+                ++FCount;
+            }
+            FTaken.notify_one();
+        }
+        void Acquire()
+        {
+            std::unique_lock lock(FMutex);
+            FTaken.wait(lock, [this] { return FCount > 0; });
+            --FCount;
+        }
+
+    private:
+        std::mutex FMutex;
+        std::condition_variable FTaken;
+        int FCount = 0;
+    } FInputTaken;
 
     void StartInputReader()
     {
@@ -462,7 +487,7 @@ private:
                 const QByteArray piece(chunk, n > 0 ? qsizetype(n) : 0);
                 if (!SendQuietly(sender, self, piece))
                     break;
-                FInputTaken.acquire();
+                FInputTaken.Acquire();
                 if (piece.isEmpty())
                     break;
             }
