@@ -1,8 +1,10 @@
 // main() of every test program: an application (offscreen on Linux) whose
 // runtime folder (mailslots) and configuration folder (settings hive, profile
-// files) are private temporary folders, never the user's.
+// files) are private temporary folders, never the user's, and which starts
+// with an empty clipboard.
 
 #include "framework/Application.h"
+#include "support/ClipboardContent.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -26,6 +28,11 @@ int main(int argc, char **argv)
 #endif
 
     TApplication application(argc, argv);
+#ifdef Q_OS_WIN
+    // The clipboard is the system's too: what an earlier test program left
+    // there (a broken icon, say) would meet the next main window's viewer.
+    ClipboardContent::Clear();
+#endif
     testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
 }
