@@ -1,10 +1,10 @@
 #include "platform/clipboard/ClipboardChain.h"
 #include "platform/clipboard/ClipboardData.h"
+#include "platform/MessageProbe.h"
 #include "support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
-#include <tuple>
 #include <vector>
 
 #include <windows.h>
@@ -16,16 +16,11 @@
 // calls as another program would change it.
 
 namespace {
-using TMessage = std::tuple<uint32_t, uintptr_t, intptr_t>;
-
-// A window that records its clipboard messages.
-struct TProbe {
-    std::vector<TMessage> Messages;
-    ClipboardApi::TWindowHandle Handle = ClipboardApi::CreateWindow(
-        [this](uint32_t m, uintptr_t w, intptr_t l) { Messages.emplace_back(m, w, l); });
-    ~TProbe() { ClipboardApi::DestroyWindow(Handle); }
-    HWND Hwnd() const { return reinterpret_cast<HWND>(uintptr_t(Handle)); }
-};
+// The system's handle of a probe's window.
+HWND Hwnd(const TProbe &probe)
+{
+    return reinterpret_cast<HWND>(uintptr_t(probe.Handle));
+}
 
 // Text put on the clipboard the way any program does it.
 void CopyWithSystemCalls(const char *text)
@@ -67,15 +62,15 @@ TEST(SystemClipboardChain, TheFirstViewerIsToldWhenOneAfterItLeaves)
     const HWND before = GetClipboardViewer();
     ClipboardApi::SetClipboardViewer(ours.Handle);
     // A second viewer joins after ours: it is first now, ours its successor.
-    EXPECT_EQ(SetClipboardViewer(second.Hwnd()), ours.Hwnd());
+    EXPECT_EQ(SetClipboardViewer(Hwnd(second)), Hwnd(ours));
     second.Messages.clear();
 
     ClipboardApi::ChangeClipboardChain(ours.Handle, uint32_t(uintptr_t(before)));
     EXPECT_EQ(second.Messages,
               (std::vector<TMessage>{{WM_CHANGECBCHAIN, uintptr_t(ours.Handle), intptr_t(uintptr_t(before))}}));
-    EXPECT_EQ(GetClipboardViewer(), second.Hwnd());
+    EXPECT_EQ(GetClipboardViewer(), Hwnd(second));
 
-    ChangeClipboardChain(second.Hwnd(), before);
+    ChangeClipboardChain(Hwnd(second), before);
     EXPECT_EQ(GetClipboardViewer(), before);
 }
 
