@@ -1,25 +1,13 @@
 #pragma once
 
-// Reading the clipboard's blocks as the program does, and the sample text
-// the text tests put on it.
+// The clipboard opened and its blocks read as the program does them, MIME
+// data in one format, and the sample text the text tests put on it.
 
-#include "platform/clipboard/ClipboardData.h"
-#include "platform/clipboard/ClipboardWindow.h"
+#include "support/OpenClipboard.h"
 
 #include <QByteArray>
 #include <QMimeData>
 #include <QString>
-
-// The clipboard opened for a window of its own while it exists.
-struct TOpenClipboard {
-    ClipboardApi::TWindowHandle Window = ClipboardApi::CreateWindow({});
-    bool Ok = ClipboardApi::OpenClipboard(Window);
-    ~TOpenClipboard()
-    {
-        ClipboardApi::CloseClipboard();
-        ClipboardApi::DestroyWindow(Window);
-    }
-};
 
 // MIME data with one format of the given MIME type.
 inline QMimeData *MimeData(const QString &mime, const QByteArray &bytes)
@@ -27,14 +15,6 @@ inline QMimeData *MimeData(const QString &mime, const QByteArray &bytes)
     auto *data = new QMimeData;
     data->setData(mime, bytes);
     return data;
-}
-
-// The whole block of a format of the open clipboard; empty when there is none.
-inline QByteArray Block(uint32_t format)
-{
-    const uint32_t block = ClipboardApi::GetClipboardData(format);
-    const char *bytes = ClipboardApi::GlobalLock(block);
-    return bytes ? QByteArray(bytes, ClipboardApi::GlobalSize(block)) : QByteArray();
 }
 
 inline const QString Sample = QStringLiteral("#TC0:1:1 Пуск");

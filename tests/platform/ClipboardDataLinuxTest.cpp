@@ -1,7 +1,7 @@
 #include "platform/clipboard/ClipboardData.h"
 #include "platform/clipboard/ClipboardWindow.h"
 #include "platform/clipboard/GdiObjects.h"
-#include "platform/ClipboardProbe.h"
+#include "support/OpenClipboard.h"
 #include "support/Ansi.h"
 #include "support/ClipboardContent.h"
 
@@ -30,7 +30,7 @@ TEST(ClipboardData, RenderedDataIsFreedOnCloseAndOnChange)
     const int palettes = Gdi::LivePaletteCount();
     uint32_t palette = 0;
     {
-        TOpened open;
+        TOpenClipboard open;
         palette = GetClipboardData(CF_PALETTE);
         EXPECT_EQ(Gdi::GetPaletteObjectCount(palette), 3);
         EXPECT_EQ(Gdi::LivePaletteCount(), palettes + 1);
@@ -39,12 +39,12 @@ TEST(ClipboardData, RenderedDataIsFreedOnCloseAndOnChange)
     EXPECT_FALSE(Gdi::GetPaletteObjectCount(palette).has_value());
 
     SetText(QStringLiteral("old"));
-    TOpened open;
+    TOpenClipboard open;
     const uint32_t block = GetClipboardData(CF_TEXT);
     ASSERT_NE(GlobalLock(block), nullptr);
     SetText(QStringLiteral("new"));
     EXPECT_EQ(GlobalLock(block), nullptr) << "a block of the old contents is gone";
-    EXPECT_EQ(BlockBytes(GetClipboardData(CF_TEXT)), QByteArray("new", 4));
+    EXPECT_EQ(Block(CF_TEXT), QByteArray("new", 4));
 }
 
 TEST(ClipboardData, EnumerationFollowsTheOwnersOrder)
@@ -54,7 +54,7 @@ TEST(ClipboardData, EnumerationFollowsTheOwnersOrder)
     data->setText(QStringLiteral("t"));
     Set(data);
     EXPECT_EQ(EnumClipboardFormats(0), 0u) << "needs an open clipboard";
-    TOpened open;
+    TOpenClipboard open;
     QList<uint32_t> walked;
     for (uint32_t f = EnumClipboardFormats(0); f != 0 && walked.size() < 10; f = EnumClipboardFormats(f))
         walked << f;
@@ -71,7 +71,7 @@ TEST(ClipboardData, ImagesBecomeBitmapObjectsAndBrokenOnesNothing)
 {
     Set(Data({{QStringLiteral("CF_BITMAP"), Encoded(Filled(3, 2, Qt::green), "PNG")}}));
     {
-        TOpened open;
+        TOpenClipboard open;
         const QImage image = Gdi::BitmapImage(GetClipboardData(CF_BITMAP));
         EXPECT_EQ(image.size(), QSize(3, 2));
         EXPECT_EQ(image.pixelColor(1, 1), QColor(Qt::green));
@@ -82,6 +82,6 @@ TEST(ClipboardData, ImagesBecomeBitmapObjectsAndBrokenOnesNothing)
     broken->setData(QStringLiteral("image/png"), QByteArray("\x89PNG\r\n\x1a\n garbage", 17));
     Set(broken);
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
-    TOpened open;
+    TOpenClipboard open;
     EXPECT_EQ(GetClipboardData(CF_BITMAP), 0u);
 }

@@ -1,7 +1,7 @@
 #include "platform/clipboard/ClipboardData.h"
 #include "platform/clipboard/ClipboardWindow.h"
 #include "platform/clipboard/GdiObjects.h"
-#include "platform/ClipboardProbe.h"
+#include "support/OpenClipboard.h"
 #include "support/Ansi.h"
 #include "support/ClipboardContent.h"
 
@@ -62,10 +62,10 @@ TEST(ClipboardData, TextRendersAsAnsiAndOemWithTheirZero)
 {
     SetText(QStringLiteral("Пуск\n#TC"));
     EXPECT_EQ(GetClipboardData(CF_TEXT), 0u) << "data needs an open clipboard";
-    TOpened open;
+    TOpenClipboard open;
     ASSERT_TRUE(open.Ok);
-    EXPECT_EQ(BlockBytes(GetClipboardData(CF_TEXT)), A("Пуск\n#TC") + '\0');
-    EXPECT_EQ(BlockBytes(GetClipboardData(CF_OEMTEXT)), QByteArray("\x8F\xE3\xE1\xAA\n#TC", 8) + '\0');
+    EXPECT_EQ(Block(CF_TEXT), A("Пуск\n#TC") + '\0');
+    EXPECT_EQ(Block(CF_OEMTEXT), QByteArray("\x8F\xE3\xE1\xAA\n#TC", 8) + '\0');
     EXPECT_EQ(GetClipboardData(CF_TEXT), GetClipboardData(CF_TEXT)) << "one rendering per open";
     EXPECT_EQ(GetClipboardData(CF_BITMAP), 0u);
 }
