@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 Gdi::HPALETTE DuplicatePalette(Gdi::HPALETTE Source)
@@ -100,39 +102,51 @@ void TPaletteGrid::PaintCell(QPainter &painter, int ACol, int ARow, const QRect 
         PaintSwatch(painter, PaletteRelativeColor(c), Rect, State & gdFocused);
 }
 
+// Painted in the device's own pixels: at any display scale the ring, the
+// bevel and the focus rectangle are whole device pixels wide, one unit each
+// (1 pixel at 100 and 125 %, 2 at 150 and 200 %), and the cells still tile
+// the grid without a gap.
 void TPaletteGrid::PaintSwatch(QPainter &painter, TColor Color, QRect Rect, bool Focused)
 {
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(ToQColor(clBtnFace));
-    painter.drawRect(Rect.adjusted(0, 0, -1, -1));
-    Rect.adjust(1, 1, -1, -1);
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    const int unit = std::max(1, int(std::lround(ratio)));
+    const QRectF mapped = painter.worldTransform().mapRect(QRectF(Rect));
+    const auto device = [ratio](qreal at) { return int(std::lround(at * ratio)); };
+    QRect cell(QPoint(device(mapped.left()), device(mapped.top())),
+               QPoint(device(mapped.right()) - 1, device(mapped.bottom()) - 1));
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    painter.setRenderHint(QPainter::Antialiasing, false);
 
-    // Sunken bevel, two pixels.
+    // The ring, then the sunken bevel over its inside.
+    painter.fillRect(cell, ToQColor(clBtnFace));
+    cell.adjust(unit, unit, -unit, -unit);
     for (int i = 0; i < 2; ++i) {
-        painter.setPen(ToQColor(clBtnShadow));
-        painter.drawLine(Rect.bottomLeft(), Rect.topLeft());
-        painter.drawLine(Rect.topLeft(), Rect.topRight());
-        painter.setPen(ToQColor(clBtnHighlight));
-        painter.drawLine(Rect.topRight(), Rect.bottomRight());
-        painter.drawLine(Rect.bottomRight(), Rect.bottomLeft());
-        Rect.adjust(1, 1, -1, -1);
+        painter.fillRect(QRect(cell.left(), cell.top(), unit, cell.height()), ToQColor(clBtnShadow));
+        painter.fillRect(QRect(cell.left(), cell.top(), cell.width(), unit), ToQColor(clBtnShadow));
+        painter.fillRect(QRect(cell.right() - unit + 1, cell.top(), unit, cell.height()), ToQColor(clBtnHighlight));
+        painter.fillRect(QRect(cell.left(), cell.bottom() - unit + 1, cell.width(), unit), ToQColor(clBtnHighlight));
+        cell.adjust(unit, unit, -unit, -unit);
     }
 
-    painter.fillRect(Rect, ToQColor(Color));
+    painter.fillRect(cell, ToQColor(Color));
 
     if (Focused) {
-        // A dotted rectangle that inverts what it covers.
-        Rect.adjust(1, 1, -1, -1);
+        // A dotted rectangle that inverts what it covers, a dot a unit.
+        cell.adjust(unit, unit, -unit, -unit);
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.setPen(Qt::white);
-        for (int x = Rect.left(); x <= Rect.right(); ++x)
-            for (int y : {Rect.top(), Rect.bottom()})
-                if ((x + y) % 2 == 0)
-                    painter.drawPoint(x, y);
-        for (int y = Rect.top() + 1; y < Rect.bottom(); ++y)
-            for (int x : {Rect.left(), Rect.right()})
-                if ((x + y) % 2 == 0)
-                    painter.drawPoint(x, y);
+        const auto dot = [&](int x, int y) {
+            if ((x / unit + y / unit) % 2 == 0)
+                painter.fillRect(QRect(x, y, unit, unit), Qt::white);
+        };
+        const int right = cell.right() - unit + 1, bottom = cell.bottom() - unit + 1;
+        for (int x = cell.left(); x <= right; x += unit) {
+            dot(x, cell.top());
+            dot(x, bottom);
+        }
+        for (int y = cell.top() + unit; y < bottom; y += unit) {
+            dot(cell.left(), y);
+            dot(right, y);
+        }
     }
 }
 

@@ -166,10 +166,32 @@ TEST(PaletteGrid, SwatchesAreBevelledSquaresWithAFocusRectangle)
     grid->setFocus();
     QApplication::processEvents();
     ASSERT_TRUE(grid->hasFocus());
-    const QImage image = grid->viewport()->grab().toImage();
+    const QPixmap picture = grid->viewport()->grab();
+    const QImage image = picture.toImage();
 
     const QColor face = ToQColor(clBtnFace), shadow = ToQColor(clBtnShadow), light = ToQColor(clBtnHighlight);
     const QColor blue(0, 128, 255), red(200, 10, 30);
+    // At any display scale every band is whole device pixels of one colour,
+    // a unit wide: across cell 1,0, through its middle, the ring, the bevel,
+    // the swatch, the bevel and the ring.
+    const double ratio = picture.devicePixelRatio();
+    const int unit = std::max(1, qRound(ratio)), left = qRound(20 * ratio), width = qRound(40 * ratio) - left;
+    const auto name = [](const QColor &c) { return c.name().toStdString(); };
+    const std::vector<std::pair<std::string, int>> across{{name(face), unit},
+                                                          {name(shadow), 2 * unit},
+                                                          {name(blue), width - 6 * unit},
+                                                          {name(light), 2 * unit},
+                                                          {name(face), unit}};
+    std::vector<std::pair<std::string, int>> runs;
+    for (int x = left; x < left + width; ++x) {
+        const std::string c = name(image.pixelColor(x, qRound(10 * ratio)));
+        if (runs.empty() || runs.back().first != c)
+            runs.emplace_back(c, 0);
+        ++runs.back().second;
+    }
+    EXPECT_EQ(runs, across);
+    if (ratio != 1)
+        return; // the design's pixels, below, are those of 100 %
     // Cell 1,0 spans x 20..39, y 0..19.
     EXPECT_EQ(image.pixelColor(20, 0), face);
     EXPECT_EQ(image.pixelColor(30, 19), face);

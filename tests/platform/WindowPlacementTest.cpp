@@ -61,11 +61,19 @@ TEST(WindowPlacement, PostedMinimiseWaitsForTheEventLoop)
 TEST(ScreenMetrics, ComeFromThePrimaryScreen)
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), screen->geometry().width());
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), screen->geometry().height());
-    EXPECT_EQ(ScreenPixelsPerInch(), qRound(screen->logicalDotsPerInchY()));
+#ifdef Q_OS_WIN
+    // The system's measure: the display's own pixels and dots per inch.
+    const double scale = screen->devicePixelRatio();
+#else
+    // The stand-in's: Qt's pixels at every scale, and the classic frames.
+    const double scale = 1;
     EXPECT_EQ(GetSystemMetrics(SM_CXFRAME), 4);
     EXPECT_EQ(GetSystemMetrics(SM_CYDLGFRAME), 3);
     EXPECT_EQ(GetSystemMetrics(SM_CXBORDER), 1);
+#endif
+    // Qt's size of the screen is the system's divided and rounded.
+    EXPECT_NEAR(GetSystemMetrics(SM_CXSCREEN), screen->geometry().width() * scale, scale / 2);
+    EXPECT_NEAR(GetSystemMetrics(SM_CYSCREEN), screen->geometry().height() * scale, scale / 2);
+    EXPECT_EQ(ScreenPixelsPerInch(), qRound(screen->logicalDotsPerInchY() * scale));
     EXPECT_EQ(GetSystemMetrics(999), 0);
 }

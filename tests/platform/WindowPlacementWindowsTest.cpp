@@ -1,3 +1,4 @@
+#include "platform/placement/DevicePixels.h"
 #include "platform/placement/WindowPlacement.h"
 #include "platform/PlacementProbe.h"
 
@@ -7,7 +8,7 @@
 #include <windows.h>
 
 // The placement is the system's own: the normal rectangle is the frame as
-// the system keeps it.
+// the system keeps it, in the display's device pixels.
 
 namespace {
 Wnd::TRect FrameOf(const QWidget &w)
@@ -39,7 +40,8 @@ TEST(SystemWindowPlacement, TheNormalRectangleIsTheFrameAndComesBack)
     EXPECT_EQ(FrameOf(saved), (Wnd::TRect{100, 120, 500, 420}));
     EXPECT_EQ(PlacementOf(saved).NormalPosition, (Wnd::TRect{100, 120, 500, 420}));
     EXPECT_LT(saved.width(), 400) << "Qt's geometry is the client area inside the frame";
-    EXPECT_EQ(saved.geometry(), ClientOf(saved)) << "Qt knows where the window is";
+    EXPECT_EQ(saved.geometry(), Wnd::DeviceToQt(ClientOf(saved), Wnd::ScreenScales()))
+        << "Qt knows where the window is";
 
     // What one window stored puts another in the same place.
     QWidget restored;

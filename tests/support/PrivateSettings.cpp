@@ -1,5 +1,7 @@
 #include "support/PrivateSettings.h"
 
+#include "support/FolderVariable.h"
+
 #include <QtGlobal>
 
 #ifdef Q_OS_WIN
@@ -20,17 +22,17 @@ constexpr char FolderVariable[] = "XDG_CONFIG_HOME";
 #endif
 } // namespace
 
-PrivateSettings::PrivateSettings() : FPrevious(qgetenv(FolderVariable))
+PrivateSettings::PrivateSettings() : FPrevious(qEnvironmentVariable(FolderVariable))
 {
 #ifdef Q_OS_WIN
     RemoveSavedSettings();
 #endif
-    qputenv(FolderVariable, FFolder.path().toLocal8Bit());
+    SetFolderVariable(FolderVariable, FFolder.path());
 }
 
 PrivateSettings::~PrivateSettings()
 {
-    qputenv(FolderVariable, FPrevious);
+    SetFolderVariable(FolderVariable, FPrevious);
 #ifdef Q_OS_WIN
     RemoveSavedSettings();
 #endif

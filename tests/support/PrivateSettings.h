@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include <QString>
+#include <QDir>
 #include <QTemporaryDir>
 
 // An empty configuration folder of its own (registry hives, profile files)
@@ -8,7 +9,8 @@
 // by the next test's; the previous folder is in force again afterwards. On
 // Windows the registry is the system's, shared by every test: the
 // program's settings key is removed as it starts and as it ends, and the
-// profile files go to an application data folder of its own.
+// profile files go to an application data folder of its own, whose name
+// the ANSI code page cannot spell.
 // Declare it before the windows it is meant for: they save their settings
 // when they are destroyed.
 class PrivateSettings {
@@ -21,6 +23,6 @@ public:
     bool Valid() const { return FFolder.isValid(); }
 
 private:
-    QByteArray FPrevious;
-    QTemporaryDir FFolder;
+    QString FPrevious;
+    QTemporaryDir FFolder{QDir::tempPath() + QStringLiteral("/settings Ωμέγα-XXXXXX")};
 };

@@ -5,8 +5,8 @@
 
 #include "framework/Application.h"
 #include "support/ClipboardContent.h"
+#include "support/FolderVariable.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
 
@@ -20,11 +20,12 @@ int main(int argc, char **argv)
     QTemporaryDir home;
     if (!home.isValid())
         return 3;
-    qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("run")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    SetFolderVariable("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("run")));
+    SetFolderVariable("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")));
 #ifdef Q_OS_WIN
-    // Profile files with a relative name live in %APPDATA%.
-    qputenv("APPDATA", QDir::toNativeSeparators(home.filePath(QStringLiteral("config"))).toLocal8Bit());
+    // Profile files with a relative name live in %APPDATA%, here a folder
+    // whose name the ANSI code page cannot spell, as a user's may be.
+    SetFolderVariable("APPDATA", home.filePath(QStringLiteral("config José Ωμέγα")));
 #endif
 
     TApplication application(argc, argv);

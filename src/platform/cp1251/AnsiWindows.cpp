@@ -1,41 +1,31 @@
 #include "platform/cp1251/Ansi.h"
 
+#include "platform/cp1251/CodePageRules.h"
+
 #include <windows.h>
 
-// The workstation's ANSI code page (CP_ACP) is the program's 8-bit text.
-
-namespace {
-// A character beyond the 16-bit range (a surrogate pair) is one character
-// that no ANSI code page has: one '?', not one for each half.
-QString OneUnitPerCharacter(const QString &text)
-{
-    QString units;
-    units.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            units += QLatin1Char('?');
-            ++i;
-        } else {
-            units += text[i];
-        }
-    }
-    return units;
-}
-} // namespace
+// The workstation's ANSI code page (CP_ACP) is the program's 8-bit text,
+// converted as the system's rules for that code page allow: on a
+// workstation set to UTF-8 (65001) the call takes no flags and no default
+// character and would fail with them.
 
 QByteArray ToAnsi(const QString &text)
 {
     if (text.isEmpty())
         return QByteArray("");
-    const QString units = OneUnitPerCharacter(text);
+    const TCodePageRules rules = CodePageRules(::GetACP());
+    const QString units = UnitsToConvert(text, rules);
     const auto *wide = reinterpret_cast<const wchar_t *>(units.utf16());
     const int length = int(units.size());
-    // What the code page lacks becomes the default character given here,
-    // '?', whatever the code page's own default is; no "best fit" look-alikes
-    // (an accented letter stays '?', not the plain letter).
-    const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0, "?", nullptr);
+    // What the code page lacks becomes '?', whatever the code page's own
+    // default character is; no "best fit" look-alikes where the code page
+    // allows that (an accented letter stays '?', not the plain letter).
+    const char *defaultChar = rules.TakesDefaultChar ? "?" : nullptr;
+    const int size = ::WideCharToMultiByte(CP_ACP, rules.Flags, wide, length, nullptr, 0, defaultChar, nullptr);
+    if (size <= 0)
+        return QByteArray(length, '?');
     QByteArray bytes(size, Qt::Uninitialized);
-    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, bytes.data(), size, "?", nullptr);
+    ::WideCharToMultiByte(CP_ACP, rules.Flags, wide, length, bytes.data(), size, defaultChar, nullptr);
     return bytes;
 }
 

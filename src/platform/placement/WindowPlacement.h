@@ -11,10 +11,12 @@ class QWidget;
 //
 // What the normal rectangle holds differs by system:
 // - Windows: the frame rectangle as GetWindowPlacement gives it (workspace
-//   coordinates), and the minimised and maximised positions are the
-//   system's own.
+//   coordinates, in the screen's device pixels: at 150 % display scaling a
+//   window of 400 of Qt's pixels measures 600), and the minimised and
+//   maximised positions are the system's own.
 // - Linux: the window's client area (QWidget::normalGeometry) in screen
-//   coordinates. The frame is left out on purpose: under X11 it is known
+//   coordinates, in Qt's pixels, the measure of the stand-in's placement at
+//   every scale. The frame is left out on purpose: under X11 it is known
 //   only after the window manager has decorated the mapped window, and the
 //   offscreen platform invents one, while the client rectangle can be set
 //   exactly before the window is first shown. Qt leaves the minimised and

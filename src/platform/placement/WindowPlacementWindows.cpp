@@ -1,5 +1,6 @@
 #include "platform/placement/WindowPlacement.h"
 
+#include "platform/placement/DevicePixels.h"
 #include "platform/placement/ShowCommand.h"
 
 #include <QWidget>
@@ -46,7 +47,7 @@ RECT UsableRect(HWND hwnd, const TRect &rect)
     return {left, top, right, bottom};
 }
 
-// The client area on the screen, right and bottom exclusive.
+// The client area on the screen in device pixels, right and bottom exclusive.
 QRect ClientOnScreen(HWND hwnd)
 {
     RECT client{};
@@ -93,10 +94,11 @@ bool SetWindowPlacement(QWidget *window, const TWindowPlacement &placement)
     if (!::SetWindowPlacement(hwnd, &native))
         return false;
     // A window in its normal state now stands where the system put it: Qt
-    // learns its geometry at once rather than from a later event.
+    // learns its geometry at once rather than from a later event, in its
+    // own pixels.
     if (!::IsIconic(hwnd) && !::IsZoomed(hwnd)
         && !(window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
-        window->setGeometry(ClientOnScreen(hwnd));
+        window->setGeometry(DeviceToQt(ClientOnScreen(hwnd), ScreenScales()));
     ApplyShowCommand(window, placement.ShowCmd, placement.Flags);
     return true;
 }

@@ -4,6 +4,9 @@
 #include "platform/profile/ProfileFile.h"
 
 #include <QDir>
+#include <QFileInfo>
+
+#include <string>
 
 #include <windows.h>
 // The system's names for its own calls would rename the program's here.
@@ -11,15 +14,24 @@
 #undef WritePrivateProfileString
 
 namespace {
-// The path as the ANSI calls take it.
-QByteArray NativePath(const QString &path)
+// Paths go to the system as they are, in its wide calls: a user folder may
+// hold characters that the ANSI code page lacks. The section, key and value
+// are the program's ANSI text.
+std::wstring Wide(const QString &text)
 {
-    return ToAnsi(QDir::toNativeSeparators(path));
+    return text.toStdWString();
 }
 
-const char *OrNull(const std::optional<QByteArray> &text)
+std::optional<std::wstring> Wide(const std::optional<QByteArray> &text)
 {
-    return text ? text->constData() : nullptr;
+    if (!text)
+        return std::nullopt;
+    return Wide(FromAnsi(*text));
+}
+
+const wchar_t *OrNull(const std::optional<std::wstring> &text)
+{
+    return text ? text->c_str() : nullptr;
 }
 } // namespace
 
@@ -41,16 +53,18 @@ QString ProfileFilePath(const QString &fileName)
 QByteArray GetPrivateProfileString(const QByteArray &section, const QByteArray &key, const QByteArray &fallback,
                                    const QString &fileName)
 {
-    const QByteArray path = NativePath(ProfileFilePath(fileName));
+    const std::wstring path = Wide(QDir::toNativeSeparators(ProfileFilePath(fileName)));
+    const std::wstring wideSection = Wide(FromAnsi(section)), wideKey = Wide(FromAnsi(key)),
+                       wideFallback = Wide(FromAnsi(fallback));
     // The call cuts a value that does not fit and says so only by filling
     // the buffer: try again with a larger one.
     for (DWORD size = 256;; size *= 2) {
-        QByteArray value(qsizetype(size), Qt::Uninitialized);
-        const DWORD got = ::GetPrivateProfileStringA(section.constData(), key.constData(), fallback.constData(),
-                                                     value.data(), size, path.constData());
+        std::wstring value(size, L'\0');
+        const DWORD got = ::GetPrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideFallback.c_str(),
+                                                     value.data(), size, path.c_str());
         if (got + 1 < size || size >= (DWORD(1) << 24)) {
-            value.truncate(got);
-            return value;
+            value.resize(got);
+            return ToAnsi(QString::fromStdWString(value));
         }
     }
 }
@@ -61,7 +75,9 @@ uint32_t WriteProfileFile(const QByteArray &section, const std::optional<QByteAr
     // The call writes into an existing folder only.
     if (QDir::isAbsolutePath(path))
         QDir().mkpath(QFileInfo(path).absolutePath());
-    if (::WritePrivateProfileStringA(section.constData(), OrNull(key), OrNull(value), NativePath(path).constData()))
+    const std::optional<std::wstring> wideKey = Wide(key), wideValue = Wide(value);
+    if (::WritePrivateProfileStringW(Wide(FromAnsi(section)).c_str(), OrNull(wideKey), OrNull(wideValue),
+                                     Wide(QDir::toNativeSeparators(path)).c_str()))
         return 0;
     return ::GetLastError();
 }

@@ -1,5 +1,6 @@
 #include "platform/registry/Registry.h"
 
+#include <algorithm>
 #include <mutex>
 #include <utility>
 
@@ -25,8 +26,18 @@ HKEY FromNative(::HKEY key)
     return HKEY(reinterpret_cast<uintptr_t>(key));
 }
 
-// The longest key name the registry takes, with its NUL.
-constexpr ::DWORD KeyNameSize = 256;
+// The longest key name the registry takes, in characters.
+constexpr ::DWORD KeyNameLength = 255;
+
+// A buffer for a name of that many characters in the ANSI code page, with
+// its NUL: the ANSI calls count bytes, and a character of a double-byte code
+// page or of UTF-8 takes more than one.
+::DWORD AnsiNameSize(::DWORD characters)
+{
+    CPINFO info{};
+    const ::DWORD perCharacter = ::GetCPInfo(CP_ACP, &info) ? std::max<::DWORD>(info.MaxCharSize, 1) : 4;
+    return characters * perCharacter + 1;
+}
 
 struct TProblemHandler {
     std::mutex Lock;
@@ -103,11 +114,11 @@ LONG DeleteKey(HKEY key, const QByteArray &subKey)
 
 LONG EnumKeyEx(HKEY key, DWORD index, QByteArray *name)
 {
-    char buffer[KeyNameSize];
-    ::DWORD length = KeyNameSize;
-    const LONG error = ::RegEnumKeyExA(Native(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+    ::DWORD length = AnsiNameSize(KeyNameLength);
+    QByteArray buffer(qsizetype(length), Qt::Uninitialized);
+    const LONG error = ::RegEnumKeyExA(Native(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
     if (error == ERROR_SUCCESS && name)
-        *name = QByteArray(buffer, qsizetype(length));
+        *name = buffer.left(qsizetype(length));
     return error;
 }
 
@@ -118,9 +129,9 @@ LONG EnumValue(HKEY key, DWORD index, QByteArray *name, DWORD *type, QByteArray 
                                     &nameSize, &dataSize, nullptr, nullptr);
     // A value may grow between the two calls: ask again with the new sizes.
     for (int attempt = 0; error == ERROR_SUCCESS && attempt < 8; ++attempt) {
-        QByteArray nameBuffer(qsizetype(nameSize) + 1, Qt::Uninitialized);
+        ::DWORD nameLength = AnsiNameSize(nameSize), dataLength = dataSize, valueType = 0;
+        QByteArray nameBuffer(qsizetype(nameLength), Qt::Uninitialized);
         QByteArray dataBuffer(qsizetype(dataSize), Qt::Uninitialized);
-        ::DWORD nameLength = nameSize + 1, dataLength = dataSize, valueType = 0;
         error = ::RegEnumValueA(Native(key), index, nameBuffer.data(), &nameLength, nullptr, &valueType,
                                 reinterpret_cast<BYTE *>(dataBuffer.data()), &dataLength);
         if (error == ERROR_MORE_DATA) {
