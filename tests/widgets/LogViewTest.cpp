@@ -483,6 +483,28 @@ TEST_F(LogViewTest, AppendedLinesAreNotUndone)
     EXPECT_EQ(view.toPlainText(), QStringLiteral("again"));
 }
 
+// An empty line appended is a line of the log, also as its first; only into
+// a log without lines (new or cleared) does a line become the first.
+TEST_F(LogViewTest, LeadingEmptyLinesAreKept)
+{
+    const struct {
+        std::vector<QByteArray> Appended;
+        QString Text;
+    } cases[] = {
+        {{"", "x"}, QStringLiteral("\nx")},
+        {{"x"}, QStringLiteral("x")},
+        {{"", "", "x"}, QStringLiteral("\n\nx")},
+        {{"\nx", ""}, QStringLiteral("\nx\n")},
+    };
+    for (const auto &c : cases) {
+        view.clear();
+        for (const QByteArray &line : c.Appended)
+            view.AppendLine(line);
+        EXPECT_EQ(view.toPlainText(), c.Text);
+        EXPECT_EQ(view.LineCount(), c.Text.count(u'\n') + 1) << c.Text.toStdString();
+    }
+}
+
 // Screen readers read the log and its selection, and edit it, through the
 // text interfaces, in the offsets of the text with its line breaks.
 TEST_F(LogViewTest, ScreenReadersReadAndEditTheText)
