@@ -11,10 +11,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QMenu>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -123,6 +125,38 @@ TEST(LogStore, EveryCp1251CharacterShowsAsTheCodePageHasIt)
     EXPECT_EQ(LogString(all), FromAnsi(all));
     EXPECT_EQ(LogString("\xCF\xF3\xF1\xEA"), QStringLiteral("Пуск"));
     EXPECT_EQ(LogBytes(QStringLiteral("Пуск\r\nü€\rend")), A("Пуск\n?€\nend"));
+}
+
+// Every row, as the view draws it (a soft hyphen that ends a row shows as a
+// hyphen), fits the width; spaces at its end may reach past it.
+TEST(LogWrap, EveryRowAsDrawnFitsTheWidth)
+{
+    QImage device(1, 1, QImage::Format_RGB32);
+    QFont font = QApplication::font();
+    font.setKerning(false);
+    TLogWrap wrap;
+    wrap.SetFont(font, &device);
+    const QByteArray line = A("Ус\u00adта\u00adнов\u00adка шлю\u00adза ") + QByteArray("W\xAD").repeated(40) + " end\xAD";
+    for (int width = 20; width <= 200; ++width) {
+        wrap.SetWidth(width);
+        QByteArray joined;
+        for (qsizetype start = 0; start < line.size();) {
+            const qsizetype end = wrap.RowEnd(line, start);
+            ASSERT_GT(end, start);
+            QByteArray row = line.sliced(start, end - start);
+            joined += row;
+            while (row.endsWith(' '))
+                row.chop(1);
+            QTextLayout layout(LogString(row), font, &device);
+            layout.beginLayout();
+            layout.createLine();
+            layout.endLayout();
+            EXPECT_LE(layout.lineAt(0).naturalTextWidth(), width + 0.01)
+                << "width " << width << ": " << row.toHex(' ').constData();
+            start = end;
+        }
+        EXPECT_EQ(joined, line);
+    }
 }
 
 class LogViewTest : public testing::Test {
