@@ -25,7 +25,7 @@ const Tool Tools[] = {{"v3721conf", ToolPaths::Program},
 QProcessEnvironment WithoutDisplay()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     return environment;
 }
@@ -111,3 +111,43 @@ TEST(ToolCommandLine, AWrongArgumentIsAReasonAndTheUsageWithStatus2)
         EXPECT_TRUE(lines[1].startsWith(QByteArray("usage: ") + c.Name)) << lines[1].constData();
     }
 }
+
+#ifndef Q_OS_WIN
+// Where Qt would find no X display and abort, the program and the viewer say
+// so in one line and end with status 1; the display named by -display or
+// DISPLAY is in it, and -platform counts before QT_QPA_PLATFORM.
+TEST(ToolCommandLine, WithoutADisplayTheProgramSaysSoInOneLine)
+{
+    struct Case {
+        QString Path;
+        QStringList Arguments;
+        QString Display;  // DISPLAY, unless empty
+        QString Platform; // QT_QPA_PLATFORM, unless empty
+        QByteArray Reason;
+    };
+    const Case cases[] = {
+        {ToolPaths::Program, {}, {}, {}, "v3721conf: cannot open the display: DISPLAY is not set"},
+        {ToolPaths::Program, {}, QStringLiteral(":9973"), QStringLiteral("xcb"), "v3721conf: cannot open the display :9973"},
+        {ToolPaths::Program,
+         {QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("--display"), QStringLiteral(":9974")},
+         QStringLiteral(":9973"),
+         QStringLiteral("offscreen"),
+         "v3721conf: cannot open the display :9974"},
+        {ToolPaths::ClipboardWatch, {}, {}, {}, "clipboard-watch: cannot open the display: DISPLAY is not set"},
+        {ToolPaths::ClipboardWatch, {QStringLiteral("--count"), QStringLiteral("1")}, QStringLiteral(":9973"), {},
+         "clipboard-watch: cannot open the display :9973"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Reason.constData());
+        QProcessEnvironment environment = WithoutDisplay();
+        if (!c.Display.isEmpty())
+            environment.insert(QStringLiteral("DISPLAY"), c.Display);
+        if (!c.Platform.isEmpty())
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), c.Platform);
+        const ToolRun run = RunTool(c.Path, c.Arguments, environment);
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Out, QByteArray());
+        EXPECT_EQ(run.Err, c.Reason + '\n');
+    }
+}
+#endif
