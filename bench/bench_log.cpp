@@ -15,9 +15,8 @@
 
 #include "BenchEnvironment.h"
 #include "ProcessStats.h"
-#include "app/MainUnit.h"
+#include "QuietMainWindow.h"
 #include "platform/cp1251/Ansi.h"
-#include "support/frmMainProbe.h"
 
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -141,9 +140,7 @@ void WrapThePlainTextLog(benchmark::State &state)
 int main(int argc, char **argv)
 {
     TBenchEnvironment environment(argc, argv);
-    auto window = std::make_unique<TfrmMain>();
-    TfrmMainProbe(*window).Timer1()->stop();
-    window->show();
+    const std::unique_ptr<TfrmMain> window = QuietMainWindow();
     Log.Window = window.get();
     Log.Append = [&](const QByteArray &line) { window->LogAppend(line); };
 

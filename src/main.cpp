@@ -3,11 +3,13 @@
 #include "framework/ErrorDisplay.h"
 #include "app/MainUnit.h"
 #include "commandline/CommandLine.h"
+#include "platform/display/Display.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -26,6 +28,11 @@ int main(int argc, char **argv)
     // Answered before the application starts, so that they need no display.
     if (argc == 2 && CommandLine::IsHelpOrVersion(argv[1], "v3721conf", UsageText))
         return 0;
+    // Without a display Qt would abort: one line says why, and the program ends.
+    if (const QByteArray problem = DisplayProblem(argc, argv); !problem.isEmpty()) {
+        std::fprintf(stderr, "v3721conf: %s\n", problem.constData());
+        return 1;
+    }
     TApplication application(argc, argv);
     // Every window carries the program's icon; the desktop finds the
     // program's entry (v3721conf.desktop) by this name.

@@ -82,7 +82,15 @@ QByteArray Quoted(const QByteArray &name)
 {
     return '\'' + name + '\'';
 }
+
+// Reads of a value that keeps growing under them before the store gives up.
+constexpr int ReadAttempts = 4;
 } // namespace
+
+LONG TRegistryStore::QueryValue(HKEY key, const QByteArray &name, DWORD *type, char *data, DWORD *size)
+{
+    return QueryValueEx(key, name, type, data, size);
+}
 
 QByteArray TRegistryStore::StoreReadText(const QByteArray &section, const QByteArray &name,
                                          const QByteArray &fallback)
@@ -93,12 +101,19 @@ QByteArray TRegistryStore::StoreReadText(const QByteArray &section, const QByteA
     if (OpenKeyEx(base, path, FAccess, key.Out()) != ERROR_SUCCESS)
         return fallback;
     DWORD type = 0, size = 0;
-    if (QueryValueEx(key.Get(), name, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (QueryValue(key.Get(), name, &type, nullptr, &size) != ERROR_SUCCESS)
         return fallback;
     if (size == 0)
         return {};
-    QByteArray data(qsizetype(size), '\0');
-    if (QueryValueEx(key.Get(), name, &type, data.data(), &size) != ERROR_SUCCESS)
+    // Another writer may lengthen the value between the size question and
+    // the read: the read then gives the size it has now, and is made again.
+    QByteArray data;
+    LONG error = ERROR_MORE_DATA;
+    for (int attempt = 0; attempt < ReadAttempts && error == ERROR_MORE_DATA; ++attempt) {
+        data.resize(qsizetype(size));
+        error = QueryValue(key.Get(), name, &type, data.data(), &size);
+    }
+    if (error != ERROR_SUCCESS)
         throw ESettingsError("Failed to get data for " + Quoted(name));
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         throw ESettingsError("Invalid data type for " + Quoted(name));

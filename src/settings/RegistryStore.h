@@ -32,6 +32,12 @@ public:
     // not reported.
     void DeleteSection(const QByteArray &section) override;
 
+protected:
+    // The registry's QueryValueEx, for every read of a value; a test puts
+    // another writer between the size question and the read here.
+    virtual Reg::LONG QueryValue(Reg::HKEY key, const QByteArray &name, Reg::DWORD *type, char *data,
+                                 Reg::DWORD *size);
+
 private:
     // The key a section is relative to, and the path below it.
     Reg::HKEY BaseKey(const QByteArray &section, QByteArray *path) const;

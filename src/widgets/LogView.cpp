@@ -73,9 +73,10 @@ void TLogView::AppendLine(QByteArrayView line)
         const qsizetype end = line.indexOf('\n', start);
         const QByteArrayView piece = line.sliced(start, (end < 0 ? line.size() : end) - start);
         const bool atEnd = IsAtEnd();
-        const qsizetype offset = FStore.IsEmpty() ? 0 : FStore.CharacterCount() + 1;
-        if (FStore.IsEmpty()) {
+        const qsizetype offset = FNoLines ? 0 : FStore.CharacterCount() + 1;
+        if (FNoLines) {
             FStore.Replace({}, {}, piece);
+            FNoLines = false;
             // What the operator could undo emptied the log; it cannot be
             // taken back around the new line.
             FUndo.Clear();
@@ -111,6 +112,7 @@ void TLogView::setPlainText(const QString &text)
 {
     FStore = TLogStore();
     FStore.Replace({}, {}, LogBytes(text));
+    FNoLines = FStore.IsEmpty();
     FUndo.Clear();
     FCursor = FAnchor = {};
     FTop = {};
@@ -156,6 +158,7 @@ void TLogView::Apply(TLogPosition from, TLogPosition to, const QByteArray &text,
     const QByteArray removed = accessible ? FStore.Text(from, to) : QByteArray();
     const bool atEnd = IsAtEnd();
     FStore.Replace(from, to, text);
+    FNoLines = FStore.IsEmpty();
     FCursor = FAnchor = cursor;
     FPreferredX = -1;
     FindEnd();

@@ -32,7 +32,8 @@ public:
     ~TLogView() override;
 
     // Adds a line of cp1251 text after the last; into an empty log, it
-    // becomes the first line. The view follows the end when it showed it.
+    // becomes the first line (an empty line appended is a line: the next
+    // goes after it). The view follows the end when it showed it.
     void AppendLine(QByteArrayView line);
 
     const TLogStore &Store() const { return FStore; }
@@ -149,6 +150,9 @@ private:
     void NotifyCursor();
 
     TLogStore FStore;
+    // The log has no line: the store's one empty line is a place for the
+    // first, not a line appended (or left by an edit that emptied the text).
+    bool FNoLines = true;
     TLogUndo FUndo;
     TLogWrap FWrap;
     QFont FFont; // the widget's font without kerning: rows are as wide as the wrap counts

@@ -3,9 +3,14 @@
 #include "widgets/LogStore.h"
 
 #include <QFontMetricsF>
+#include <QTextLayout>
 #include <QTextOption>
 
 #include <cmath>
+
+namespace {
+constexpr uchar SoftHyphen = 0xAD;
+} // namespace
 
 void TLogWrap::SetFont(const QFont &font, QPaintDevice *device)
 {
@@ -13,6 +18,11 @@ void TLogWrap::SetFont(const QFont &font, QPaintDevice *device)
     for (int byte = 0; byte < 256; ++byte)
         FAdvance[size_t(byte)] = metrics.horizontalAdvance(QString(LogChar(uchar(byte))));
     FTabStop = QTextOption().tabStopDistance();
+    QTextLayout hyphen(QString(LogChar(SoftHyphen)), font, device);
+    hyphen.beginLayout();
+    hyphen.createLine();
+    hyphen.endLayout();
+    FSoftHyphenAtEnd = hyphen.lineAt(0).naturalTextWidth();
 }
 
 qsizetype TLogWrap::RowEnd(QByteArrayView line, qsizetype start) const
@@ -26,7 +36,8 @@ qsizetype TLogWrap::RowEnd(QByteArrayView line, qsizetype start) const
             breakAfter = i + 1;
             continue;
         }
-        if (x + FAdvance[c] > FWidth && i > start)
+        const qreal atEnd = c == SoftHyphen ? FSoftHyphenAtEnd : FAdvance[c];
+        if (x + atEnd > FWidth && i > start)
             return breakAfter > start ? breakAfter : i;
         x += FAdvance[c];
     }

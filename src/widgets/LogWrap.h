@@ -10,8 +10,10 @@ class QPaintDevice;
 // Where the log's lines wrap: a line breaks after the last space or tab
 // that lets its row fit the width (spaces at the end of a row may reach
 // past it), or, in a word longer than the width, before the character that
-// would not fit. Widths come from a table of the font's advance for each of
-// the 256 characters, so that a line's rows cost one pass over its bytes.
+// would not fit. A soft hyphen takes no room inside a row but is drawn as a
+// hyphen where it ends one: a row ends with it only when the hyphen fits.
+// Widths come from a table of the font's advance for each of the 256
+// characters, so that a line's rows cost one pass over its bytes.
 class TLogWrap {
 public:
     void SetFont(const QFont &font, QPaintDevice *device);
@@ -26,6 +28,7 @@ public:
 
 private:
     std::array<qreal, 256> FAdvance{};
+    qreal FSoftHyphenAtEnd = 0; // as drawn at the end of a row
     qreal FTabStop = 80;
     qreal FWidth = 0;
 };

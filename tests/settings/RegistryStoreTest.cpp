@@ -107,3 +107,22 @@ TEST(RegistryStore, OtherRoots)
     CloseKey(key);
     EXPECT_EQ(RV::Get("Software\\Store\\Main", "Name"), "<missing>");
 }
+
+TEST(RegistryStore, AValueLengthenedWhileItIsReadIsReadAgain)
+{
+    // Another writer lengthens the value before each of the store's reads.
+    struct TGrowingValueStore : TRegistryStore {
+        int Growths;
+        explicit TGrowingValueStore(int growths) : TRegistryStore("Software\\Store"), Growths(growths) {}
+        LONG QueryValue(HKEY key, const QByteArray &name, DWORD *type, char *data, DWORD *size) override
+        {
+            if (data && Growths-- > 0)
+                RV::Set("Software\\Store\\Main", name, RV::Get("Software\\Store\\Main", name) + "+");
+            return TRegistryStore::QueryValue(key, name, type, data, size);
+        }
+    };
+    RV::Set("Software\\Store\\Main", "Name", "text");
+    EXPECT_EQ(TGrowingValueStore(1).StoreReadText("Main", "Name", {}), "text+");
+    EXPECT_EQ(ErrorOf([] { TGrowingValueStore(1000).StoreReadText("Main", "Name", {}); }),
+              "Failed to get data for 'Name'") << "a value that never stops growing";
+}

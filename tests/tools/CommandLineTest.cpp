@@ -25,7 +25,7 @@ const Tool Tools[] = {{"v3721conf", ToolPaths::Program},
 QProcessEnvironment WithoutDisplay()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     return environment;
 }
@@ -111,3 +111,21 @@ TEST(ToolCommandLine, AWrongArgumentIsAReasonAndTheUsageWithStatus2)
         EXPECT_TRUE(lines[1].startsWith(QByteArray("usage: ") + c.Name)) << lines[1].constData();
     }
 }
+
+#ifndef Q_OS_WIN
+// Where Qt would find no X display and abort, the program and the viewer say
+// so in one line and end with status 1; -platform and -display count before
+// QT_QPA_PLATFORM and DISPLAY.
+TEST(ToolCommandLine, WithoutADisplayTheProgramSaysSoInOneLine)
+{
+    QProcessEnvironment environment = WithoutDisplay();
+    const ToolRun viewer = RunTool(ToolPaths::ClipboardWatch, {}, environment);
+    EXPECT_EQ(viewer.Status, 1);
+    EXPECT_EQ(viewer.Err, "clipboard-watch: cannot open the display: DISPLAY is not set\n");
+    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":9973"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const ToolRun program = RunTool(ToolPaths::Program, {"-platform", "xcb", "--display", ":9974"}, environment);
+    EXPECT_EQ(program.Status, 1);
+    EXPECT_EQ(program.Err, "v3721conf: cannot open the display :9974\n");
+}
+#endif

@@ -45,7 +45,7 @@ TEST(RegTool, RootKeysAreTakenByNameOrAbbreviation)
     }
 }
 
-TEST(RegTool, QueryShowsEachValueWithItsTypeByName)
+TEST(RegTool, QueryShowsEachValueWithItsTypeByNameThenTheSubkeys)
 {
     const QByteArray path = "Software\\Typed";
     RegistryValues::Set(path, "Text", A("Сервер ТМ"));
@@ -56,6 +56,8 @@ TEST(RegTool, QueryShowsEachValueWithItsTypeByName)
     RegistryValues::SetRaw(path, "Big", REG_QWORD, QByteArray("\x01\x00\x00\x00\x01\x00\x00\x00", 8));
     RegistryValues::SetRaw(path, "Nothing", REG_NONE, QByteArray());
     RegistryValues::SetRaw(path, "", REG_SZ, QByteArray("default\0", 8));
+    RegistryValues::Set(path + "\\Sub\\Deeper", "v", "1");
+    RegistryValues::Set(path + A("\\Под"), "v", "1");
 
     const ToolRun all = RegTool({QStringLiteral("query"), QStringLiteral("HKCU\\Software\\Typed")});
     EXPECT_EQ(all.Status, 0) << all.Err.constData();
@@ -66,10 +68,13 @@ TEST(RegTool, QueryShowsEachValueWithItsTypeByName)
                                                               "List\tREG_MULTI_SZ\tone\\0two\n"
                                                               "Big\tREG_QWORD\t0x0000000100000001 (4294967297)\n"
                                                               "Nothing\tREG_NONE\t\n"
-                                                              "@\tREG_SZ\tdefault\n"));
+                                                              "@\tREG_SZ\tdefault\n"
+                                                              "HKEY_CURRENT_USER\\Software\\Typed\\Sub\n"
+                                                              "HKEY_CURRENT_USER\\Software\\Typed\\Под\n"));
     const ToolRun one = RegTool({QStringLiteral("query"), QStringLiteral("HKCU\\Software\\Typed"), QStringLiteral("count")});
     EXPECT_EQ(one.Status, 0);
     EXPECT_EQ(one.Out, "Count\tREG_DWORD\t0x0000002a (42)\n");
+    EXPECT_EQ(RegTool({QStringLiteral("query"), QStringLiteral("hkcu\\")}).Out, "HKEY_CURRENT_USER\\Software\n");
 }
 
 TEST(RegTool, AMissingKeyOrValueIsSaidInWords)

@@ -15,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -123,6 +124,28 @@ TEST(LogStore, EveryCp1251CharacterShowsAsTheCodePageHasIt)
     EXPECT_EQ(LogString(all), FromAnsi(all));
     EXPECT_EQ(LogString("\xCF\xF3\xF1\xEA"), QStringLiteral("Пуск"));
     EXPECT_EQ(LogBytes(QStringLiteral("Пуск\r\nü€\rend")), A("Пуск\n?€\nend"));
+    // Every byte back; one '?' for each character lacking, a surrogate pair or half.
+    EXPECT_EQ(ToAnsi(FromAnsi(all)), all);
+    EXPECT_EQ(LogBytes(QStringLiteral("日→ a😀b") + QChar(0xD83D)), "?? a?b?");
+}
+
+// A soft hyphen that ends a row is drawn as a hyphen: the row fits with it.
+TEST(LogWrap, ARowEndingInASoftHyphenFitsWithTheHyphen)
+{
+    TLogWrap wrap;
+    wrap.SetFont(QFont(), nullptr);
+    const QByteArray line = A("Ус\u00adта\u00adнов\u00adка ") + QByteArray("W\xAD").repeated(40);
+    for (int width = 20; width <= 200; ++width) {
+        wrap.SetWidth(width);
+        for (qsizetype start = 0, end = 0; start < line.size(); start = end) {
+            end = wrap.RowEnd(line, start);
+            QTextLayout row(LogString(line.sliced(start, end - start).trimmed()), QFont());
+            row.beginLayout();
+            row.createLine();
+            row.endLayout();
+            EXPECT_LE(row.lineAt(0).naturalTextWidth(), width + 0.01) << width;
+        }
+    }
 }
 
 class LogViewTest : public testing::Test {
@@ -481,6 +504,11 @@ TEST_F(LogViewTest, AppendedLinesAreNotUndone)
     EXPECT_EQ(view.toPlainText(), QStringLiteral("again"));
     Key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(view.toPlainText(), QStringLiteral("again"));
+    // An empty line is a line, also as the first one.
+    view.clear();
+    view.AppendLine("");
+    view.AppendLine("x");
+    EXPECT_EQ(view.toPlainText(), QStringLiteral("\nx"));
 }
 
 // Screen readers read the log and its selection, and edit it, through the

@@ -16,6 +16,7 @@
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
 #include "platform/clipboard/ClipboardData.h"
+#include "platform/display/Display.h"
 #include "commandline/CommandLine.h"
 
 #include <QTimer>
@@ -84,6 +85,10 @@ int main(int argc, char **argv)
         if (*argv[i] == '\0' || *end != '\0' || n < 1 || n > 1000000000)
             return CommandLine::UsageError(Tool, "--count needs a number of changes, 1 or more", UsageText);
         count = int(n);
+    }
+    if (const QByteArray problem = DisplayProblem(argc, argv); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\n", Tool, problem.constData());
+        return 1;
     }
     TApplication application(argc, argv);
 

@@ -21,7 +21,8 @@ namespace {
 const char Tool[] = "reg-tool";
 const char UsageText[] =
     "usage: reg-tool query KEY [NAME]     print the values of KEY (or one value):\n"
-    "                                     name, type (REG_SZ, REG_DWORD ...), data\n"
+    "                                     name, type (REG_SZ, REG_DWORD ...), data;\n"
+    "                                     then the full path of each subkey\n"
     "       reg-tool set KEY NAME TEXT    set a REG_SZ value, creating KEY\n"
     "       reg-tool delete KEY           delete KEY and every key below it (of a\n"
     "                                     root key: every key and value in it)\n"
@@ -178,6 +179,13 @@ int Query(HKEY root, const QByteArray &path, const std::string &keyText, const c
             continue;
         PrintValue(name, type, data);
         found = true;
+    }
+    // After the values, each subkey by its full path, as the system's
+    // "reg query" lists them.
+    if (!valueName) {
+        const QByteArray parent = RootKeyName(root) + (path.isEmpty() ? QByteArray() : '\\' + path);
+        for (DWORD i = 0; EnumKeyEx(key, i, &name) == ERROR_SUCCESS; ++i)
+            std::printf("%s\n", FromAnsi(parent + '\\' + name).toLocal8Bit().constData());
     }
     CloseKey(key);
     if (valueName && !found)

@@ -1,29 +1,43 @@
 #include "platform/cp1251/Ansi.h"
 
-#include <QList>
 #include <QStringDecoder>
-#include <QStringEncoder>
+
+#include <array>
 
 namespace {
 constexpr const char *CodePage = "windows-1251";
+
+// The byte of every 16-bit character, '?' for those the code page lacks:
+// made once from decoding the 256 bytes.
+const std::array<char, 0x10000> &Bytes()
+{
+    static const std::array<char, 0x10000> bytes = [] {
+        std::array<char, 0x10000> table;
+        table.fill('?');
+        for (int b = 0; b < 256; ++b) {
+            const QString one = FromAnsi(QByteArray(1, char(b)));
+            if (one.size() == 1 && one[0] != QChar::ReplacementCharacter)
+                table[one[0].unicode()] = char(b);
+        }
+        return table;
+    }();
+    return bytes;
 }
+} // namespace
 
 QByteArray ToAnsi(const QString &text)
 {
-    QStringEncoder encoder(CodePage);
-    QByteArray bytes = encoder.encode(text);
-    if (!encoder.hasError())
-        return bytes;
-    // Some character has no cp1251 code: convert one code point at a time so
-    // that each such character becomes exactly one '?'.
-    bytes.clear();
-    bytes.reserve(text.size());
-    const QList<uint> points = text.toUcs4();
-    for (uint point : points) {
-        QStringEncoder single(CodePage);
-        const QByteArray one = single.encode(QString::fromUcs4(reinterpret_cast<const char32_t *>(&point), 1));
-        bytes += single.hasError() || one.size() != 1 ? QByteArray("?") : one;
+    const std::array<char, 0x10000> &table = Bytes();
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char *out = bytes.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        *out++ = table[text[i].unicode()];
+        // A character beyond 16 bits (a surrogate pair) is one character:
+        // one '?', not one for each half.
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
     }
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }
 
