@@ -3,6 +3,7 @@
 // chosen template reaches the TM server's mailslot.
 
 #include "platform/mailslot/Mailslot.h"
+#include "support/PrivateXServer.h"
 #include "support/WaitUntil.h"
 
 #include <QDir>
@@ -66,9 +67,7 @@ protected:
         ASSERT_TRUE(QFileInfo::exists(ProgramPath));
 
         // -displayfd 1: the server picks a free display and prints its number.
-        Start(FXvfb, QStringLiteral("Xvfb"),
-              {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-               QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")},
+        Start(FXvfb, QStringLiteral("Xvfb"), PrivateXServerArguments(QStringLiteral("1024x768x24")),
               QProcessEnvironment::systemEnvironment());
         ASSERT_TRUE(WaitUntil([this] { return FXvfb.waitForReadyRead(50) || FXvfb.canReadLine(); }, 10000, 20));
         const QByteArray number = FXvfb.readLine().trimmed();
@@ -176,8 +175,7 @@ protected:
         Start(FProgram, ProgramPath, {}, FEnvironment);
         // Start-up may take a while on a busy machine.
         FMainWindow = WaitForWindow(MainTitle, 30000);
-        ASSERT_NE(FMainWindow, 0u) << "the main window did not appear; program state " << FProgram.state()
-                                   << ", its errors: " << FProgram.readAllStandardError().constData();
+        ASSERT_NE(FMainWindow, 0u) << "the main window did not appear; " << ProcessReport(FProgram).toStdString();
         const QString main = QString::number(FMainWindow);
         Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), main});
         // The address field is first in the tab order. Nothing listens on the
@@ -209,7 +207,7 @@ TEST_F(ObjectDialogE2E, CopiedObjectIsSentWithTheDefaultTemplateOnEnter)
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Copy("#TC0:1:1");
     const unsigned long dialog = WaitForWindow(DialogTitle);
-    ASSERT_NE(dialog, 0u) << "the dialog did not appear";
+    ASSERT_NE(dialog, 0u) << "the dialog did not appear; " << ProcessReport(FProgram).toStdString();
 
     // Above the main window, asked to stay above, and holding the focus.
     const QList<unsigned long> stack = StackingOrder();
@@ -245,7 +243,7 @@ TEST_F(ObjectDialogE2E, FocusGoesBackToTheProgramTheObjectWasCopiedFrom)
 
     Copy("#TC1:2:3");
     const unsigned long dialog = WaitForWindow(DialogTitle);
-    ASSERT_NE(dialog, 0u) << "the dialog did not appear";
+    ASSERT_NE(dialog, 0u) << "the dialog did not appear; " << ProcessReport(FProgram).toStdString();
     EXPECT_LT(StackingOrder().indexOf(dialog), StackingOrder().indexOf(other));
     ASSERT_TRUE(WaitForFocus(dialog));
     // "Не обращать внимания" is fourth in the tab order.
@@ -259,7 +257,7 @@ TEST_F(ObjectDialogE2E, BothWindowsCarryTheProgramsIcon)
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     Copy("#TC0:1:1");
     const unsigned long dialog = WaitForWindow(DialogTitle);
-    ASSERT_NE(dialog, 0u) << "the dialog did not appear";
+    ASSERT_NE(dialog, 0u) << "the dialog did not appear; " << ProcessReport(FProgram).toStdString();
     for (const unsigned long window : {FMainWindow, dialog}) {
         // The icons the window offers the window manager and the taskbar,
         // from the title bar's size to the largest (all of them: xprop
