@@ -172,16 +172,14 @@ TEST(PaletteGrid, SwatchesAreBevelledSquaresWithAFocusRectangle)
     const QColor face = ToQColor(clBtnFace), shadow = ToQColor(clBtnShadow), light = ToQColor(clBtnHighlight);
     const QColor blue(0, 128, 255), red(200, 10, 30);
     // At any display scale every band is whole device pixels of one colour,
-    // a unit wide: across cell 1,0, through its middle, the ring, the bevel,
-    // the swatch, the bevel and the ring.
+    // a unit wide: across cell 1,0, the ring, the bevel, the swatch, the
+    // bevel and the ring.
     const double ratio = picture.devicePixelRatio();
     const int unit = std::max(1, qRound(ratio)), left = qRound(20 * ratio), width = qRound(40 * ratio) - left;
     const auto name = [](const QColor &c) { return c.name().toStdString(); };
-    const std::vector<std::pair<std::string, int>> across{{name(face), unit},
-                                                          {name(shadow), 2 * unit},
-                                                          {name(blue), width - 6 * unit},
-                                                          {name(light), 2 * unit},
-                                                          {name(face), unit}};
+    const std::vector<std::pair<std::string, int>> across{
+        {name(face), unit}, {name(shadow), 2 * unit}, {name(blue), width - 6 * unit}, {name(light), 2 * unit},
+        {name(face), unit}};
     std::vector<std::pair<std::string, int>> runs;
     for (int x = left; x < left + width; ++x) {
         const std::string c = name(image.pixelColor(x, qRound(10 * ratio)));
