@@ -1,7 +1,6 @@
 #include "support/PrivateSettings.h"
 
-#include "support/FolderVariable.h"
-
+#include <QDir>
 #include <QtGlobal>
 
 #ifdef Q_OS_WIN
@@ -22,17 +21,22 @@ constexpr char FolderVariable[] = "XDG_CONFIG_HOME";
 #endif
 } // namespace
 
-PrivateSettings::PrivateSettings() : FPrevious(qEnvironmentVariable(FolderVariable))
+PrivateSettings::PrivateSettings() : FPrevious(qgetenv(FolderVariable))
 {
 #ifdef Q_OS_WIN
     RemoveSavedSettings();
 #endif
-    SetFolderVariable(FolderVariable, FFolder.path());
+#ifdef Q_OS_WIN
+    // A folder whose name the ANSI code page cannot spell, as a user's may be.
+    _wputenv_s(L"APPDATA", QDir::toNativeSeparators(FFolder.filePath(QStringLiteral("Ωμέγα"))).toStdWString().c_str());
+#else
+    qputenv(FolderVariable, FFolder.path().toLocal8Bit());
+#endif
 }
 
 PrivateSettings::~PrivateSettings()
 {
-    SetFolderVariable(FolderVariable, FPrevious);
+    qputenv(FolderVariable, FPrevious);
 #ifdef Q_OS_WIN
     RemoveSavedSettings();
 #endif

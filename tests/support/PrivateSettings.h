@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <QDir>
+#include <QByteArray>
 #include <QTemporaryDir>
 
 // An empty configuration folder of its own (registry hives, profile files)
@@ -9,8 +8,7 @@
 // by the next test's; the previous folder is in force again afterwards. On
 // Windows the registry is the system's, shared by every test: the
 // program's settings key is removed as it starts and as it ends, and the
-// profile files go to an application data folder of its own, whose name
-// the ANSI code page cannot spell.
+// profile files go to an application data folder of its own.
 // Declare it before the windows it is meant for: they save their settings
 // when they are destroyed.
 class PrivateSettings {
@@ -23,6 +21,6 @@ public:
     bool Valid() const { return FFolder.isValid(); }
 
 private:
-    QString FPrevious;
-    QTemporaryDir FFolder{QDir::tempPath() + QStringLiteral("/settings Ωμέγα-XXXXXX")};
+    QByteArray FPrevious;
+    QTemporaryDir FFolder;
 };

@@ -5,8 +5,8 @@
 
 #include "framework/Application.h"
 #include "support/ClipboardContent.h"
-#include "support/FolderVariable.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
 
@@ -20,12 +20,12 @@ int main(int argc, char **argv)
     QTemporaryDir home;
     if (!home.isValid())
         return 3;
-    SetFolderVariable("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("run")));
-    SetFolderVariable("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")));
+    qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("run")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
 #ifdef Q_OS_WIN
     // Profile files with a relative name live in %APPDATA%, here a folder
     // whose name the ANSI code page cannot spell, as a user's may be.
-    SetFolderVariable("APPDATA", home.filePath(QStringLiteral("config José Ωμέγα")));
+    _wputenv_s(L"APPDATA", QDir::toNativeSeparators(home.filePath(QStringLiteral("config José Ωμέγα"))).toStdWString().c_str());
 #endif
 
     TApplication application(argc, argv);
