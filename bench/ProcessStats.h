@@ -51,6 +51,17 @@ inline long ResidentKiB()
     return 0;
 }
 
+// How long the calling thread has waited, ready to run, for a processor
+// since it started, in nanoseconds (the kernel's run queue delay).
+inline int64_t ThreadRunQueueNs()
+{
+    QFile stat(QStringLiteral("/proc/thread-self/schedstat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // "time on a processor, time waiting on a run queue, time slices"
+    return stat.readAll().split(' ').value(1).toLongLong();
+}
+
 // Processor time the hypervisor gave to other guests, all processors of the
 // machine together, in milliseconds: a virtual machine's figures are only
 // comparable when little was stolen while they were taken.

@@ -4,6 +4,7 @@
 #include "framework/ErrorDisplay.h"
 #include "framework/MemoryStream.h"
 #include "app/GatewayProtocol.h"
+#include "net/HostLookup.h"
 #include "net/IdSocketHandle.h"
 #include "net/IdStack.h"
 #include "net/IdUDPServer.h"
@@ -17,11 +18,28 @@
 namespace {
 constexpr int GatewayDefaultPort = 971;
 
-// The gateway's address in the form the listener reports senders in, for the
-// address text or host name the operator typed.
+// The gateway's address in the form the listener reports senders in, for a
+// host the operator typed that needs no lookup.
 QByteArray ResolvedAddress(const QByteArray &host)
 {
     return GlobalStack->AddressToText(GlobalStack->AddressFromText(GlobalStack->HostToAddressText(host)));
+}
+
+// Runs one poll's sending. A failure that repeats on every tick is shown
+// once at a time: the ticks that come while its box is open send their polls
+// but open no box on top of it.
+template <class Send>
+void PollShowingFailure(TGatewayLink &link, Send send) noexcept
+{
+    try {
+        send();
+    } catch (...) {
+        if (link.PollFailureShown)
+            return;
+        link.PollFailureShown = true;
+        ShowCurrentException();
+        link.PollFailureShown = false;
+    }
 }
 
 // A key event: heard, logged, kept as the device event and passed on to the
@@ -50,8 +68,20 @@ void TfrmMain::Button1Click()
     // goes to it, so that a name is looked up once and the gateway greeted is
     // the one whose replies are accepted.
     FLink.HostAddress.clear();
-    FLink.HostAddress = ResolvedAddress(FLink.Host);
-    IdUDPServer1->SendText(FLink.HostAddress, IdUDPServer1->DefaultPort(), GreetingDatagram());
+    const auto greet = [this](const QByteArray &address) {
+        FLink.HostAddress = address;
+        IdUDPServer1->SendText(address, IdUDPServer1->DefaultPort(), GreetingDatagram());
+    };
+    // A name is looked up on a thread of its own and the gateway greeted
+    // when the answer comes; the lookup of an earlier "Пуск" or poll gives
+    // way to this one.
+    if (TIdStack::NeedsLookup(FLink.Host)) {
+        FLink.HostLookup.Start(FLink.Host,
+                               [greet](const THostLookupOutcome &outcome) { greet(AddressTextOf(outcome)); });
+        return;
+    }
+    FLink.HostLookup.Drop();
+    greet(ResolvedAddress(FLink.Host));
 }
 
 // Every 3000 ms: polls the gateway once the link is started.
@@ -59,19 +89,21 @@ void TfrmMain::Timer1Timer()
 {
     if (!IdUDPServer1->Active() || FLink.Host.isEmpty())
         return;
-    const QByteArray poll = PollDatagram(FLink.GatewayMac);
-    try {
-        IdUDPServer1->SendBytes(FLink.Host, IdUDPServer1->DefaultPort(), poll.constData(), int(poll.size()));
-    } catch (...) {
-        // A failure that repeats on every tick is shown once at a time: the
-        // ticks that come while its box is open send their polls but open no
-        // box on top of it.
-        if (FLink.PollFailureShown)
-            return;
-        FLink.PollFailureShown = true;
-        ShowCurrentException();
-        FLink.PollFailureShown = false;
+    const auto poll = [this](const QByteArray &host) {
+        const QByteArray datagram = PollDatagram(FLink.GatewayMac);
+        IdUDPServer1->SendBytes(host, IdUDPServer1->DefaultPort(), datagram.constData(), int(datagram.size()));
+    };
+    if (!TIdStack::NeedsLookup(FLink.Host)) {
+        PollShowingFailure(FLink, [&] { poll(FLink.Host); });
+        return;
     }
+    // A name is looked up anew for every poll, on a thread of its own; a
+    // tick that comes while a lookup is pending starts no other.
+    if (FLink.HostLookup.Pending())
+        return;
+    FLink.HostLookup.Start(FLink.Host, [this, poll](const THostLookupOutcome &outcome) {
+        PollShowingFailure(FLink, [&] { poll(AddressTextOf(outcome)); });
+    });
 }
 
 // A datagram, handed over by the endpoint's listener.

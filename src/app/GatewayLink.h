@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/GatewayProtocol.h"
+#include "net/HostLookup.h"
 
 #include <QByteArray>
 
@@ -12,4 +13,5 @@ struct TGatewayLink {
     QByteArray HostAddress;        // the address Host resolved to at the last "Пуск"
     QByteArray PortText;           // gateway port as text, set by "Пуск"
     bool PollFailureShown = false; // a failed poll's error box is open
+    THostLookup HostLookup;        // Host being looked up, for the greeting or a poll
 };

@@ -66,7 +66,10 @@ TfrmMain::TfrmMain(QWidget *parent) : TForm(parent), FUi(std::make_unique<Ui::fr
 
 TfrmMain::~TfrmMain()
 {
-    // First, while the window is whole: the deactivation may still run a
+    // A host lookup's outcome must not come to a window on its way out (a
+    // handed-over datagram's message box below runs the event loop).
+    FLink.HostLookup.Drop();
+    // Then, while the window is whole: the deactivation may still run a
     // datagram handed over by the listener.
     delete IdUDPServer1;
     IdUDPServer1 = nullptr;

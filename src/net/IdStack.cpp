@@ -109,13 +109,25 @@ void TIdStack::RaiseSocketFailure(int32_t code)
     throw EIdSocketError(code, FormatIdText(IdText::SocketError, {IntToStr(code), ErrorMessageFor(code)}));
 }
 
+namespace {
+bool IsLocalHostName(const QByteArray &host)
+{
+    return SameTextAscii(host, QByteArrayLiteral("LOCALHOST"));
+}
+} // namespace
+
 QByteArray TIdStack::HostToAddressText(const QByteArray &host)
 {
-    if (SameTextAscii(host, QByteArrayLiteral("LOCALHOST")))
+    if (IsLocalHostName(host))
         return QByteArrayLiteral("127.0.0.1");
     if (IsAddressText(host))
         return host;
     return SockResolveName(host);
+}
+
+bool TIdStack::NeedsLookup(const QByteArray &host)
+{
+    return !IsLocalHostName(host) && !IsAddressText(host);
 }
 
 TIdInAddr TIdStack::AddressFromText(const QByteArray &text)

@@ -106,6 +106,8 @@ public:
     // "LOCALHOST" in any letter case gives "127.0.0.1", an address text is
     // returned unchanged, anything else is looked up (SockResolveName).
     QByteArray HostToAddressText(const QByteArray &host);
+    // Whether HostToAddressText would look the host text up.
+    static bool NeedsLookup(const QByteArray &host);
     TIdInAddr AddressFromText(const QByteArray &text);
 
     // Whether a host text is already a numeric IPv4 address: four

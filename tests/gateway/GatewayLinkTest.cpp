@@ -3,6 +3,7 @@
 // lock.
 
 #include "app/GatewayProtocol.h"
+#include "net/HostLookup.h"
 #include "net/IdSocketHandle.h"
 #include "net/IdSocketHandles.h"
 #include "net/IdUDPServer.h"
@@ -11,13 +12,20 @@
 #include "app/MainUnit.h"
 #include "support/BeepRecorder.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/PrivateSettings.h"
 #include "support/UdpPeer.h"
+#include "support/WaitUntil.h"
 #include "support/frmMainProbe.h"
 #include "app/TmMessage.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <chrono>
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 
 namespace {
@@ -62,6 +70,50 @@ bool PumpUntil(Done done, int timeoutMs = 10000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
 }
+
+// Stands in for the name server: every lookup waits until the test answers
+// it, oldest first. One left unanswered fails after 30 s, so that a window
+// that waits for its lookup fails the test instead of hanging it.
+class GatedResolver {
+public:
+    GatedResolver() : FPrevious(SetHostResolver([state = FState](const QByteArray &) { return state->Wait(); })) {}
+    ~GatedResolver() { SetHostResolver(FPrevious); }
+
+    // Lookups waiting in the resolver now.
+    int Waiting() const
+    {
+        std::lock_guard lock(FState->Lock);
+        return FState->Asked - FState->Returned;
+    }
+    void Answer(const THostLookupOutcome &outcome)
+    {
+        std::lock_guard lock(FState->Lock);
+        FState->Answers.push_back(outcome);
+        FState->Changed.notify_all();
+    }
+    // No lookup thread, pending lookup or queued outcome holds the resolver
+    // any more; only this object and the seam do.
+    bool AllLetGo() const { return FState.use_count() == 2; }
+
+private:
+    struct State {
+        std::mutex Lock;
+        std::condition_variable Changed;
+        int Asked = 0, Returned = 0;
+        std::vector<THostLookupOutcome> Answers; // to each lookup in turn
+
+        THostLookupOutcome Wait()
+        {
+            std::unique_lock lock(Lock);
+            const size_t turn = size_t(Asked++);
+            Changed.wait_for(lock, std::chrono::seconds(30), [&] { return Answers.size() > turn; });
+            ++Returned;
+            return Answers.size() > turn ? Answers[turn] : THostLookupOutcome{{}, Sockets::WsaError::TimedOut};
+        }
+    };
+    std::shared_ptr<State> FState = std::make_shared<State>();
+    THostResolver FPrevious;
+};
 
 class GatewayLink : public testing::Test {
 protected:
@@ -171,9 +223,9 @@ TEST_F(GatewayLink, EmptyAddressFieldHearsNoLocalSender)
     // address the workstation's own name gives, port 971, and so comes
     // back to the program itself.
     Press(QString());
+    ASSERT_TRUE(PumpUntil([&] { return !probe.Link().HostAddress.isEmpty() || !boxes.Boxes.isEmpty(); }));
     ASSERT_TRUE(boxes.Boxes.isEmpty()) << boxes.Boxes[0].Text.constData();
     EXPECT_TRUE(probe.Link().Host.isEmpty());
-    ASSERT_FALSE(probe.Link().HostAddress.isEmpty());
     const QString mismatch = QStringLiteral("Несовпадение IP-адреса (");
     const auto logLines = [&] { return probe.LogText().split(QLatin1Char('\n'), Qt::SkipEmptyParts); };
     ASSERT_TRUE(PumpUntil([&] { return logLines().size() >= 1; })) << "the greeting did not come back";
@@ -201,7 +253,10 @@ TEST_F(GatewayLink, FailedResolutionForgetsTheAddressOfTheLastStart)
     // start is no longer heard.
     const QString unresolvable = QString(64, QLatin1Char('a')) + QStringLiteral(".invalid");
     Press(unresolvable + QStringLiteral(":%1").arg(gateway.Port));
-    ASSERT_EQ(boxes.Boxes.size(), 1) << probe.Link().HostAddress.constData();
+    ASSERT_TRUE(PumpUntil([&] { return !boxes.Boxes.isEmpty(); })) << probe.Link().HostAddress.constData();
+    ASSERT_EQ(boxes.Boxes.size(), 1);
+    // The lookup's own error, read on the thread that looked up.
+    EXPECT_TRUE(boxes.Boxes[0].Text.startsWith("Socket Error # 1100")) << boxes.Boxes[0].Text.constData();
     EXPECT_TRUE(probe.Link().HostAddress.isEmpty());
     EXPECT_EQ(probe.Link().Host, unresolvable.toLatin1());
     gateway.SendToProgram(IdentityReplyDatagram(Mac));
@@ -231,4 +286,92 @@ TEST_F(GatewayLink, FailingPollOpensNoSecondBoxWhileOneIsShown)
     window.Timer1Timer();
     EXPECT_EQ(shown, 2);
     SetMessageBoxHandler(previous);
+}
+
+// A host name is looked up off the GUI thread, and its outcome leads to what
+// the operator saw when the lookup held the window; something else happens
+// while the lookup waits.
+TEST(HostNameLookup, OutcomesAreThoseOfALookupThatHeldTheWindow)
+{
+    enum class Meanwhile { Tick, PressAgain, PressAnotherName, Close };
+    const struct {
+        const char *Name;
+        Meanwhile During;
+        bool Resolves;
+    } cases[] = {
+        {"the name resolves; a tick meanwhile sends nothing", Meanwhile::Tick, true},
+        {"the lookup fails; a tick meanwhile sends nothing", Meanwhile::Tick, false},
+        {"Пуск again with the name waits for the same lookup", Meanwhile::PressAgain, true},
+        {"Пуск with another name drops the older lookup's answer", Meanwhile::PressAnotherName, false},
+        {"the window closes at once, saving its settings", Meanwhile::Close, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        PrivateSettings settings;
+        MessageBoxRecorder boxes;
+        GatedResolver resolver;
+        FakeGateway gateway("127.0.0.5"), older("127.0.0.6");
+        const THostLookupOutcome answer{c.Resolves ? std::optional(UdpPeer::Address("127.0.0.5")) : std::nullopt,
+                                        c.Resolves ? 0 : Sockets::WsaError::HostNotFound};
+        auto window = std::make_unique<TfrmMain>();
+        TfrmMainProbe probe(*window);
+        window->show();
+        probe.Timer1()->stop(); // the test ticks
+        const QByteArray host = c.During == Meanwhile::PressAnotherName ? "gw2.example" : "gw.example";
+        auto press = [&](const char *name) {
+            probe.leKVIP()->setText(QStringLiteral("%1:%2").arg(QLatin1String(name)).arg(gateway.Port));
+            probe.Button1()->click();
+        };
+        press("gw.example");
+        ASSERT_TRUE(WaitUntil([&] { return resolver.Waiting() == 1; }));
+        if (c.During == Meanwhile::Close) {
+            const QString field = probe.leKVIP()->text();
+            window->close();
+            window.reset();
+            EXPECT_EQ(resolver.Waiting(), 1) << "the window waited for its lookup";
+            resolver.Answer(answer);
+            ASSERT_TRUE(WaitUntil([&] { return resolver.AllLetGo(); }));
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(boxes.Boxes.isEmpty());
+            EXPECT_FALSE(gateway.Receive(0));
+            TfrmMain next;
+            next.show();
+            EXPECT_EQ(TfrmMainProbe(next).leKVIP()->text(), field);
+            continue;
+        }
+        if (c.During == Meanwhile::Tick)
+            window->Timer1Timer();
+        else
+            press(host.constData());
+        if (c.During == Meanwhile::PressAnotherName) {
+            ASSERT_TRUE(WaitUntil([&] { return resolver.Waiting() == 2; }));
+            resolver.Answer({UdpPeer::Address("127.0.0.6"), 0});
+        }
+
+        // The greeting, then a poll: each looks the name up anew and goes to
+        // its address, or fails with the lookup's error, once.
+        for (const QByteArray &expected : {GreetingDatagram(), PollDatagram({})}) {
+            if (expected != GreetingDatagram()) {
+                window->Timer1Timer();
+                ASSERT_TRUE(WaitUntil([&] { return resolver.Waiting() == 1; }));
+            }
+            resolver.Answer(answer);
+            const qsizetype boxesBefore = boxes.Boxes.size();
+            if (c.Resolves) {
+                std::optional<std::pair<QByteArray, int>> sent;
+                ASSERT_TRUE(PumpUntil([&] { return (sent = gateway.Receive(0)).has_value(); }));
+                EXPECT_EQ(sent->first, expected);
+                EXPECT_EQ(probe.Link().HostAddress, "127.0.0.5");
+            } else {
+                ASSERT_TRUE(PumpUntil([&] { return boxes.Boxes.size() > boxesBefore; }));
+                EXPECT_EQ(boxes.Boxes.back().Text, "Socket Error # 11001\r\n");
+                EXPECT_TRUE(probe.Link().HostAddress.isEmpty());
+            }
+            EXPECT_EQ(boxes.Boxes.size(), c.Resolves ? 0 : boxesBefore + 1);
+            EXPECT_TRUE(probe.IdUDPServer1()->Active());
+            EXPECT_EQ(probe.Link().Host, host);
+            EXPECT_EQ(probe.Link().PortText, QByteArray::number(gateway.Port));
+        }
+        EXPECT_FALSE(older.Receive(0)) << "the dropped answer was used";
+    }
 }

@@ -103,16 +103,22 @@ TEST(AddressText, ConvertsToBytesAndBackInCanonicalForm)
 
 TEST(HostToAddressText, LooksUpOnlyWhatIsNeitherLocalhostNorAnAddress)
 {
+    // NeedsLookup tells beforehand which texts are looked up.
     WatchedStack stack;
-    for (const char *host : {"LOCALHOST", "localhost", "LocalHost"})
+    for (const char *host : {"LOCALHOST", "localhost", "LocalHost"}) {
         EXPECT_EQ(stack.HostToAddressText(host), "127.0.0.1") << host;
+        EXPECT_FALSE(TIdStack::NeedsLookup(host)) << host;
+    }
     EXPECT_EQ(stack.HostToAddressText("127.0.0.1"), "127.0.0.1");
     // No normalisation: the text is passed on as typed.
     EXPECT_EQ(stack.HostToAddressText("192.168.001.010"), "192.168.001.010");
+    EXPECT_FALSE(TIdStack::NeedsLookup("192.168.001.010"));
     EXPECT_TRUE(stack.Lookups.isEmpty());
 
-    for (const char *host : {"1.2.3", "1.2.3.4.5", "1..3.4", "300.1.1.1", "-1.2.3.4", "", "localhost.", "kv-ip"})
+    for (const char *host : {"1.2.3", "1.2.3.4.5", "1..3.4", "300.1.1.1", "-1.2.3.4", "", "localhost.", "kv-ip"}) {
         EXPECT_EQ(stack.HostToAddressText(host), "10.9.8.7") << host;
+        EXPECT_TRUE(TIdStack::NeedsLookup(host)) << host;
+    }
     EXPECT_EQ(stack.Lookups, (QByteArrayList{"1.2.3", "1.2.3.4.5", "1..3.4", "300.1.1.1", "-1.2.3.4", "",
                                              "localhost.", "kv-ip"}));
 }
