@@ -257,9 +257,8 @@ void TCustomClipboardViewer::BuildTextField(TClipboardViewFormat format)
     if (format == cvOemText)
         memo->setFont(QFont(QStringLiteral("Terminal")));
     memo->show();
-    if (ClipboardAccess().FormatAvailable(CF_TEXT))
-        memo->paste();
-    else
+    // Text that cannot be read shows as a format it cannot display.
+    if (!ClipboardAccess().FormatAvailable(CF_TEXT) || !memo->PasteClipboard())
         memo->setPlainText(QString::fromLatin1(ClipboardIsEmpty() ? EmptyText : UnknownFormatText));
     memo->setReadOnly(true);
 }

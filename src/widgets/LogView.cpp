@@ -10,7 +10,6 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleHints>
@@ -209,7 +208,7 @@ void TLogView::paste()
 {
     // The text of the clipboard's text formats, whatever character set or
     // clipboard format carries it.
-    const QString text = ClipboardApi::ClipboardTextOf(QGuiApplication::clipboard()->mimeData());
+    const QString text = ClipboardApi::ClipboardPasteText().value_or(QString());
     if (!text.isEmpty())
         ReplaceSelection(LogBytes(text), TLogEditKind::Other);
 }
@@ -964,13 +963,12 @@ QMenu *TLogView::CreateStandardContextMenu()
         action->setObjectName(QLatin1String(name));
         action->setEnabled(enabled);
     };
-    const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
     add("&Undo", "edit-undo", QKeySequence::Undo, IsUndoAvailable(), &TLogView::undo);
     add("&Redo", "edit-redo", QKeySequence::Redo, IsRedoAvailable(), &TLogView::redo);
     menu->addSeparator();
     add("Cu&t", "edit-cut", QKeySequence::Cut, HasSelection(), &TLogView::cut);
     add("&Copy", "edit-copy", QKeySequence::Copy, HasSelection(), &TLogView::copy);
-    add("&Paste", "edit-paste", QKeySequence::Paste, clipboard && !ClipboardApi::ClipboardTextOf(clipboard).isEmpty(),
+    add("&Paste", "edit-paste", QKeySequence::Paste, !ClipboardApi::ClipboardPasteText().value_or(QString()).isEmpty(),
         &TLogView::paste);
     add("Delete", "edit-delete", QKeySequence::UnknownKey, HasSelection(), &TLogView::DeleteSelection);
     menu->addSeparator();

@@ -14,7 +14,19 @@ void TMemo::insertFromMimeData(const QMimeData *source)
 {
     // The text of the clipboard's text formats, whatever character set or
     // clipboard format carries it.
-    QString text = ClipboardApi::ClipboardTextOf(source);
+    InsertText(ClipboardApi::ClipboardTextOf(source));
+}
+
+bool TMemo::PasteClipboard()
+{
+    const std::optional<QString> text = ClipboardApi::ClipboardPasteText();
+    if (text)
+        InsertText(*text);
+    return text.has_value();
+}
+
+void TMemo::InsertText(QString text)
+{
     if (FMaxLength != 0) {
         const QTextCursor cursor = textCursor();
         const qsizetype room =

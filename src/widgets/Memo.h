@@ -20,9 +20,16 @@ public:
     int MaxLength() const { return FMaxLength; }
     void SetMaxLength(int length) { FMaxLength = std::max(length, 0); }
 
+    // Pastes the system clipboard's text as the paste command does, without
+    // asking Qt's clipboard; false when the clipboard holds text that could
+    // not be read.
+    bool PasteClipboard();
+
 protected:
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    void InsertText(QString text);
+
     int FMaxLength = 0;
 };

@@ -2,6 +2,10 @@
 // clipboard-watch tool on it (the viewer as the main window has it), and
 // xclip setting the clipboard as another program would.
 
+#include "app/CustomClipboardViewer.h"
+#include "platform/clipboard/X11ClipboardMime.h"
+#include "platform/clipboard/X11ClipboardTargets.h"
+#include "platform/clipboard/X11Selection.h"
 #include "support/Ansi.h"
 #include "support/ClipboardContent.h"
 
@@ -10,9 +14,14 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <chrono>
 #include <csignal>
+#include <future>
 #include <memory>
+#include <optional>
 #include <vector>
+
+using namespace ClipboardApi;
 
 namespace {
 // Starts a process and ends it, whatever happens to the test.
@@ -129,6 +138,22 @@ protected:
         environment.remove(QStringLiteral("XAUTHORITY"));
     }
 
+    void TearDown() override
+    {
+        if (savedDisplay && savedDisplay->isEmpty())
+            qunsetenv("DISPLAY");
+        else if (savedDisplay)
+            qputenv("DISPLAY", *savedDisplay);
+    }
+
+    // X connections this process opens of its own go to the server too,
+    // until the test ends.
+    void UseServer()
+    {
+        savedDisplay = qgetenv("DISPLAY");
+        qputenv("DISPLAY", environment.value(QStringLiteral("DISPLAY")).toLocal8Bit());
+    }
+
     // The clipboard viewer as the main window has it, printing what it sees.
     std::unique_ptr<TChild> Watch(const QStringList &arguments = {})
     {
@@ -138,6 +163,7 @@ protected:
 
     std::unique_ptr<TChild> server;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    std::optional<QByteArray> savedDisplay;
 };
 } // namespace
 
@@ -218,4 +244,96 @@ TEST_F(X11Clipboard, AnOwnerThatDoesNotAnswerIsAskedOnceAndHoldsNothingUp)
     EXPECT_EQ(WaitForLine(watch->Process, "requests", seen), "requests 2");
     for (const QByteArray &line : seen)
         EXPECT_FALSE(line.startsWith("error")) << line.toStdString();
+}
+
+TEST_F(X11Clipboard, DataItsOwnerStopsHandingOverIsUnreadableAndTheNextChangeWorks)
+{
+    struct TCase {
+        QString Mime;
+        QByteArray Data;
+        QByteArray Formats;
+        QByteArray Preview; // how the preview line ends
+    };
+    const TCase cases[] = {
+        {QStringLiteral("text/plain"), "#TC0:1:1", "CF_TEXT,CF_OEMTEXT",
+         " text=" + QByteArray(TCustomClipboardViewer::UnknownFormatText).toHex()},
+        {QStringLiteral("image/png"), ClipboardContent::Encoded(ClipboardContent::Filled(30, 20, Qt::red), "PNG"),
+         "CF_BITMAP", " empty"},
+    };
+    const std::unique_ptr<TChild> watch = Watch();
+    QByteArrayList seen;
+    EXPECT_EQ(WaitForLine(watch->Process, "preview", seen), "preview none");
+    int changes = 1;
+    std::vector<std::unique_ptr<TChild>> xclips;
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Mime.toStdString());
+        // Names its formats, then stops when its data is asked for.
+        TChild owner(QStringLiteral(V3721_CLIPBOARD_OWNER), {c.Mime, QString::fromLatin1(c.Data.toHex())}, environment);
+        ASSERT_EQ(WaitForLine(owner.Process, "owner", seen), "owner");
+        QElapsedTimer away;
+        away.start();
+        EXPECT_EQ(WaitForLine(watch->Process, "change", seen),
+                  "change " + QByteArray::number(++changes) + " formats=" + c.Formats + " text=");
+        const QByteArray preview = WaitForLine(watch->Process, "preview", seen);
+        EXPECT_TRUE(preview.endsWith(c.Preview)) << preview.toStdString();
+        // Qt's clipboard would have waited 5 s for each read.
+        EXPECT_LT(away.elapsed(), 2000);
+
+        xclips.push_back(Xclip(environment, {}, "#TC0:1:2"));
+        EXPECT_EQ(WaitForLine(watch->Process, "change", seen),
+                  "change " + QByteArray::number(++changes) + " formats=CF_TEXT,CF_OEMTEXT text=" + QByteArray("#TC0:1:2").toHex());
+        EXPECT_TRUE(WaitForLine(watch->Process, "preview", seen).endsWith(" text=" + QByteArray("#TC0:1:2").toHex()));
+        ::kill(pid_t(owner.Process.processId()), SIGCONT);
+    }
+    for (const QByteArray &line : seen)
+        EXPECT_FALSE(line.startsWith("error")) << line.toStdString();
+}
+
+TEST_F(X11Clipboard, DataIsReadWholeInOnePieceOrMany)
+{
+    UseServer();
+    // Large data comes as an incremental transfer.
+    for (const qsizetype size : {qsizetype(8), qsizetype(6 * 1024 * 1024)}) {
+        SCOPED_TRACE(size);
+        const QByteArray data(size, 'z');
+        const std::unique_ptr<TChild> xclip = Xclip(environment, {}, data);
+        ASSERT_TRUE(Serves(environment, data));
+        const std::optional<TX11Selection::TValue> value = ReadX11Clipboard("UTF8_STRING", 30000);
+        ASSERT_TRUE(value.has_value());
+        EXPECT_EQ(value->Data, data);
+    }
+}
+
+// What waits on the X server off the GUI thread lets go at once when the
+// server has stopped, even inside an X call.
+TEST_F(X11Clipboard, NothingWaitsOnAStoppedServer)
+{
+    UseServer();
+    const auto ignore = [](const std::optional<QByteArrayList> &) {};
+    struct TCase {
+        const char *What;
+        std::function<void()> Run;
+    };
+    const TCase cases[] = {
+        {"the question's object goes", [&] { TX11ClipboardTargets(nullptr, ignore).Ask(); }},
+        {"the question is asked again",
+         [&] {
+             TX11ClipboardTargets targets(nullptr, ignore);
+             targets.Ask();
+             targets.Ask();
+         }},
+        {"data is read", [] { EXPECT_FALSE(ReadX11Clipboard("UTF8_STRING", X11DataTimeoutMs).has_value()); }},
+    };
+    TStopped stopped(server->Process.processId());
+    ASSERT_TRUE(stopped.Stopped);
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.What);
+        std::future<void> done = std::async(std::launch::async, c.Run);
+        const bool prompt = done.wait_for(std::chrono::seconds(1)) == std::future_status::ready;
+        EXPECT_TRUE(prompt) << "held by the stopped server";
+        if (!prompt) {
+            stopped.Continue(); // so that the call can end
+            return;
+        }
+    }
 }

@@ -2,8 +2,9 @@
 // prints one line per clipboard change, as the viewer sees it:
 //   change N formats=NAME,NAME,... text=HEX
 // (HEX: the clipboard text in cp1251), then, once the preview is rebuilt:
-//   preview CLASS WIDTHxHEIGHT [empty]
-// ("preview none" when no preview is shown) and how often the clipboard's
+//   preview CLASS WIDTHxHEIGHT [empty] [text=HEX]
+// ("preview none" when no preview is shown; text= for a text field, in
+// cp1251 as hex) and how often the clipboard's
 // owner has been asked for its formats so far:
 //   requests N
 // A failure that would reach the error display is printed as "error TEXT".
@@ -13,9 +14,11 @@
 #include "app/Clipboard.h"
 #include "app/ClipboardViewer.h"
 #include "widgets/Image.h"
+#include "widgets/Memo.h"
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
 #include "platform/clipboard/ClipboardData.h"
+#include "platform/cp1251/Ansi.h"
 #include "platform/display/Display.h"
 #include "commandline/CommandLine.h"
 
@@ -63,6 +66,8 @@ QByteArray PreviewLine(const TClipboardViewer &viewer)
     if (const auto *image = qobject_cast<const TImage *>(preview))
         if (!image->Picture().Graphic() || image->Picture().Graphic()->Empty())
             line += " empty";
+    if (const auto *memo = qobject_cast<const TMemo *>(preview))
+        line += " text=" + ToAnsi(memo->toPlainText()).toHex();
     return line;
 }
 } // namespace

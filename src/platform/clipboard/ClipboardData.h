@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QMimeData;
 
@@ -106,6 +107,12 @@ const char *GlobalLock(uint32_t block);
 void GlobalUnlock(uint32_t block);
 qsizetype GlobalSize(uint32_t block);
 
+// The text a text field pastes from the system clipboard (as
+// ClipboardTextOf): empty when the clipboard holds no text; nothing when it
+// holds text that could not be read (on X11: its owner did not hand it over
+// in time).
+std::optional<QString> ClipboardPasteText();
+
 // How often the system clipboard's owner has been asked for its list of
 // formats since the program started (always 0 on Windows, where the system
 // keeps the list).
@@ -120,7 +127,10 @@ int FormatListRequests();
 // TX11ClipboardTargets), and the change is notified with its answer, so an
 // owner that does not answer holds up nothing; until the first answer the
 // clipboard counts as empty, and a first answer that is not empty is
-// notified as a change.
+// notified as a change. The data of a change whose owner answered is read
+// off the GUI thread as well (TX11ClipboardMime), which waits for it a
+// short while only: data the owner has not handed over by then cannot be
+// read (GetClipboardData gives 0), and the next change is read afresh.
 void WatchSystemClipboard();
 
 } // namespace ClipboardApi

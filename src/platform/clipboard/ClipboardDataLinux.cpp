@@ -3,6 +3,7 @@
 #include "platform/clipboard/ClipboardChain.h"
 #include "platform/clipboard/ClipboardMime.h"
 #include "platform/clipboard/GdiObjects.h"
+#include "platform/clipboard/X11ClipboardMime.h"
 #include "platform/clipboard/X11ClipboardTargets.h"
 #include "platform/cp1251/Ansi.h"
 
@@ -14,6 +15,7 @@
 #include <QPointer>
 #include <QStringEncoder>
 #include <QtEndian>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -48,6 +50,9 @@ struct TClipboardState {
     // whether it was asked for a change of the clipboard.
     QPointer<TX11ClipboardTargets> Targets;
     bool AskedForChange = false;
+    // The data of the change when its owner named its targets: read off the
+    // GUI thread too, instead of through Qt's clipboard.
+    std::unique_ptr<TX11ClipboardMime> X11Data;
     int FormatRequests = 0;
 };
 
@@ -67,11 +72,23 @@ void DiscardRenderedData()
     state.Blocks.clear();
 }
 
+const QMimeData *QtMimeData()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    return clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
+}
+
 const QMimeData *SystemMimeData()
 {
     WatchSystemClipboard();
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    return clipboard ? clipboard->mimeData(QClipboard::Clipboard) : nullptr;
+    return State().X11Data ? State().X11Data.get() : QtMimeData();
+}
+
+// Whether the data of mime can be had: on X11, whether the owner handed it
+// over in time.
+bool Readable(const QString &mime)
+{
+    return !State().X11Data || State().X11Data->Readable(mime);
 }
 
 uint32_t AddBlock(QByteArray bytes)
@@ -125,10 +142,11 @@ QList<TMimeFormat> SystemFormats()
 // The owner's answer, or nothing when Qt's clipboard has to be asked. A
 // change of the clipboard is notified now; the first answer only when the
 // clipboard turned out not to be empty.
-void FormatsAnswered(const std::optional<QStringList> &mimeTypes)
+void FormatsAnswered(const std::optional<QByteArrayList> &targets)
 {
     TClipboardState &state = State();
-    QList<TMimeFormat> formats = mimeTypes ? FormatsOfMimeTypes(*mimeTypes) : ClipboardFormatsOf(SystemMimeData());
+    state.X11Data = targets ? std::make_unique<TX11ClipboardMime>(*targets) : nullptr;
+    QList<TMimeFormat> formats = ClipboardFormatsOf(SystemMimeData());
     const bool changed = state.AskedForChange || !state.Formats || formats != *state.Formats;
     state.AskedForChange = false;
     state.Formats = std::move(formats);
@@ -229,6 +247,8 @@ uint32_t GetClipboardData(uint32_t format)
     for (const TMimeFormat &f : SystemFormats()) {
         if (f.Format != format)
             continue;
+        if (!Readable(f.Mime))
+            return 0;
         const uint32_t handle = Render(*data, f);
         if (handle)
             state.Rendered.emplace(format, handle);
@@ -251,6 +271,14 @@ qsizetype GlobalSize(uint32_t block)
 {
     const auto found = State().Blocks.find(block);
     return found == State().Blocks.end() ? 0 : found->second.size();
+}
+
+std::optional<QString> ClipboardPasteText()
+{
+    for (const TMimeFormat &f : SystemFormats())
+        if (f.Format == CF_TEXT && !Readable(f.Mime))
+            return std::nullopt;
+    return ClipboardTextOf(SystemMimeData());
 }
 
 int FormatListRequests()

@@ -3,6 +3,8 @@
 #include "platform/clipboard/ClipboardMime.h"
 #include "platform/cp1251/Ansi.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <unordered_map>
 #include <windows.h>
 // The clipboard API keeps the name of the call it stands for.
@@ -131,6 +133,13 @@ qsizetype GlobalSize(uint32_t block)
 {
     HANDLE data = Block(block);
     return data ? qsizetype(::GlobalSize(data)) : 0;
+}
+
+std::optional<QString> ClipboardPasteText()
+{
+    // A text field pastes through Qt's clipboard, which asks the system's.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    return ClipboardTextOf(clipboard ? clipboard->mimeData() : nullptr);
 }
 
 int FormatListRequests()
