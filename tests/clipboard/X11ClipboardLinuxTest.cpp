@@ -6,6 +6,7 @@
 #include "platform/clipboard/X11ClipboardMime.h"
 #include "platform/clipboard/X11ClipboardTargets.h"
 #include "platform/clipboard/X11Selection.h"
+#include "support/PrivateXServer.h"
 #include "support/Ansi.h"
 #include "support/ClipboardContent.h"
 
@@ -125,10 +126,7 @@ protected:
             << "xclip is missing (scripts/deps installs it)";
 
         // Xvfb picks a free display itself and writes its number to stdout.
-        server = std::make_unique<TChild>(xvfb, QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                                            QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                                                            QStringLiteral("-screen"), QStringLiteral("0"),
-                                                            QStringLiteral("640x480x24")});
+        server = std::make_unique<TChild>(xvfb, PrivateXServerArguments(QStringLiteral("640x480x24")));
         QByteArrayList serverLines;
         const QByteArray display = WaitForLine(server->Process, "", serverLines);
         ASSERT_FALSE(display.isEmpty()) << server->Process.readAllStandardError().toStdString();
